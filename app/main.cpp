@@ -1,0 +1,3 @@
+// STUB
+#include <QApplication>
+int main(int argc, char **argv) { QApplication app(argc, argv); return 0; }

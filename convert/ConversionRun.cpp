@@ -1,0 +1,18 @@
+#include "convert/ConversionRun.h"
+
+ConversionRun::ConversionRun(ConvertController &controller) : ctl(controller) {}
+
+void ConversionRun::nameOutputFiles()
+{
+    const QString out = ctl.phpBB3OutputFolder;
+    const auto table = [&](ImportFile &f, const QString &name) { f.name(out + name + QStringLiteral("XXX.txt"), name); };
+    table(topics, QStringLiteral("phpBB3_topics"));
+    table(unknown, QStringLiteral("phpBB3_unknown"));
+    table(posts, QStringLiteral("phpBB3_posts"));
+    table(users, QStringLiteral("phpBB3_users"));
+    table(forums, QStringLiteral("phpBB3_forums"));
+    table(attachments, QStringLiteral("phpBB3_attachments"));
+    table(groups, QStringLiteral("phpBB3_groups"));
+    internalLinks.name(out + QStringLiteral("InternalLinksXXX.txt"), QString());
+    internalLinksUpdate.name(out + QStringLiteral("InternalLinksUpdateXXX.txt"), QString());
+}

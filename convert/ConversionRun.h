@@ -1,0 +1,70 @@
+#pragma once
+// One conversion run: everything a run creates lives here and goes with the object,
+// so every run starts from nothing. Phases take the run object.
+#include "boards/DataIndex.h"
+#include "convert/ConvertController.h"
+#include "convert/KeyedCollection.h"
+#include "members/clsMember.h"
+#include "output/ImportFile.h"
+
+#include <QStringList>
+#include <QVector>
+
+class ConversionRun {
+public:
+    explicit ConversionRun(ConvertController &controller);
+
+    ConvertController &ctl;
+
+    bool stopped() const { return ctl.StopConversion; }
+    void CvDoEvents() { ctl.CvDoEvents(); }
+    void DisplayInfo(const QString &text, bool forceDisplay = false, bool forceLog = false, bool alsoErrorLog = false)
+    {
+        ctl.DisplayInfo(text, forceDisplay, forceLog, alsoErrorLog);
+    }
+    template <typename F>
+    bool Trap(const QString &label, F &&body)
+    {
+        return ctl.Trap(label, std::forward<F>(body));
+    }
+    // Tab characters of the current page walk depth (progress line indent).
+    QString indent(int extra = 0) const { return QString(CurrentLevel + extra, QLatin1Char('\t')); }
+
+    // Import file series, in the order they are named, cleaned and closed.
+    ImportFile topics, unknown, posts, users, forums, attachments, groups, internalLinks, internalLinksUpdate;
+    void nameOutputFiles(); // templates in the output folder, file number 1 each
+
+    // Members and groups.
+    KeyedCollection<MemberPtr> MembersById, MembersByUserName, MembersByRealName;
+    KeyedCollection<QString> MemberRealNames;
+    KeyedCollection<GroupPtr> GroupsByName;
+    QVector<qint32> MemberPostCounts = QVector<qint32>(101, 0); // indexes 0..100
+
+    // Forums.
+    qint32 ForumIdCounter = 0;
+    qint32 LeftIdCounter = 1;
+    KeyedCollection<qint32> ForumIdsByName;
+    QVector<qint32> ForumParents; // parent id of every forum row, by forum id - 1
+
+    // Topics.
+    qint32 TopicIdCounter = 0;
+    KeyedCollection<QString> TopicIdsByNumber; // page number -> "forum id,topic id"
+
+    // Page walk.
+    DataIndex dataIndex;
+    int CurrentLevel = 0;
+    bool CurrentPageHidden = false;
+
+    // Posts and attachments.
+    qint32 PostIdCounter = 0;
+    qint32 PageCounter = 0;
+    qint32 AttachIdCounter = 0;
+    qint32 FirstPostTime = 0;
+    qint32 LastPostTime = 0;
+    qint32 CurrentPosterId = 0;
+    QStringList *pageAttachmentRows = nullptr; // the current page's attachment rows
+
+    // Special character table (sequence -> replacement) and the redirection template.
+    KeyedCollection<QString> SpecialCharacters;
+    QString RedirectTemplate;
+};
