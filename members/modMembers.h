@@ -1,0 +1,11 @@
+#pragma once
+#include <QString>
+#include <QStringList>
+class ConversionRun;
+void DiscusReadUserFile(ConversionRun &run);
+// Registers one member from member-file fields; returns its id (0 when not built).
+// asAdministrator applies the administrator's id rule (id 2).
+qint32 DiscusAddMember(ConversionRun &run, const QStringList &fields, bool asAdministrator = false);
+void DiscusAddGroups(ConversionRun &run, const QStringList &names);
+void phpBB3WriteGroupsFile(ConversionRun &run);
+void phpBB3WriteMemberFile(ConversionRun &run);

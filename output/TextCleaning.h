@@ -1,0 +1,24 @@
+#pragma once
+// Routines that make Discus text fit for an import row and cut marked blocks out of pages.
+// Positions are 0-based.
+#include <QString>
+
+// The text without any complete HTML tag; every copy of a tag goes in one pass.
+QString RemoveTagInformation(const QString &text);
+// Replaces the row-breaking characters by their three-character tokens:
+// "," "([)", U+201E "(\)", '"' "(})", U+201D "(])", U+201C "(|)", "'" "({)",
+// CR LF and LF "(:)", "`" "(<)".
+QString EncodeSpecialCharacters(const QString &text);
+// For names, after EncodeSpecialCharacters: deletes the tokens (but "(:)") and "?", "^", " .", "...".
+QString StripSpecialCharacters(const QString &text);
+// The run of decimal digits at the start of the trimmed text ("0012" stays "0012").
+QString GetLeadingDigits(const QString &text);
+
+// The block from startMarker through endMarker (both included), searched without regard
+// to case from startPos (a negative startPos counts as 0). On return startPos is the
+// index of the start marker (-1 when it is missing) and, when the block was found,
+// endPos is the index just after the end marker (otherwise endPos is unchanged).
+// Returns "" when either marker is missing.
+QString GetTextBetween(const QString &text, const QString &startMarker, const QString &endMarker, int &startPos, int &endPos);
+// The same from the start of the text, without the positions.
+QString GetTextBetween(const QString &text, const QString &startMarker, const QString &endMarker);

@@ -1,0 +1,28 @@
+#pragma once
+// Whole text files in a named character set (ICU converters), and the local path of a
+// Discus page link.
+#include <QByteArray>
+#include <QString>
+
+class ConvertController;
+class ConversionRun;
+
+// Decodes / encodes with a charset name of the charset list or any name ICU knows.
+// An unknown name throws QbError (error 5, "Unknown character set - " + name).
+QString DecodeCharset(const QByteArray &bytes, const QString &charset);
+QByteArray EncodeCharset(const QString &text, const QString &charset);
+
+// Reads the whole file decoded with charset ("" = the run's DiscusCharset, else "utf-8").
+// When scanSpecial is set and a run is in progress the text passes the special-sequence
+// scan first; NUL characters are removed. On a failure the error trap reports
+// "GetFileDataCharset() - " + path, StopConversion is set and false is returned (text "").
+bool GetFileDataCharset(ConvertController &ctl, const QString &path, QString &text, const QString &charset = QString(), bool scanSpecial = false);
+// The same decoded as "us-ascii" (trap label "GetFileDataANSI() - " + path).
+bool GetFileDataANSI(ConvertController &ctl, const QString &path, QString &text, bool scanSpecial = false);
+// Writes text encoded in the run's DiscusCharset as the whole file (trap "WriteFileData()").
+bool WriteFileData(ConvertController &ctl, const QString &path, const QString &text);
+
+// The local file of a Discus page link ".../<board>/<page>.html": the secure folder while
+// the page walk is in a hidden page, else the messages folder, + board + "/" + file name.
+QString LinkToLocalPath(ConversionRun &run, const QString &link, QString &fileName, QString &boardFolder);
+QString LinkToLocalPath(ConversionRun &run, const QString &link);
