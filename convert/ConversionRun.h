@@ -7,6 +7,7 @@
 #include "members/clsMember.h"
 #include "output/ImportFile.h"
 
+#include <QSet>
 #include <QStringList>
 #include <QVector>
 
@@ -63,6 +64,16 @@ public:
     qint32 LastPostTime = 0;
     qint32 CurrentPosterId = 0;
     QStringList *pageAttachmentRows = nullptr; // the current page's attachment rows
+
+    // Board walk and posts reader additions.
+    // The pages on the current walk path (canonical file paths): a topic entry that leads
+    // back to one of them is not walked again.
+    QSet<QString> WalkPagePaths;
+    // The page the posts reader read last lists its posts newest first (its rows were
+    // written in reverse); the topics writer points the topic's first and last post at
+    // the oldest and the newest post then.
+    bool PostsNewestFirst = false;
+    // End of board walk and posts reader additions.
 
     // Special character table (sequence -> replacement) and the redirection template.
     KeyedCollection<QString> SpecialCharacters;

@@ -82,6 +82,11 @@ public:
     // to stop and the window closes when the run has wound down.
     bool requestClose();
     bool closePending() const { return m_closePending; }
+    // How the last Convert ended: not started (an input was refused), completed, or
+    // cancelled / stopped by an error.
+    enum class RunResult { NotStarted, Completed, Cancelled };
+    RunResult LastRunResult = RunResult::NotStarted;
+    QString LastReport; // the last run's closing report
 
     // Progress display and logs.
     void DisplayInfo(const QString &text, bool forceDisplay = false, bool forceLog = false, bool alsoErrorLog = false);

@@ -1,6 +1,195 @@
-// STUB: the conversion run.
-#include "convert/ConvertController.h"
-void ConvertController::cmdConvert_Click() {}
-void ConvertController::cmdCancel_Click() {}
-void ConvertController::mnuExit_Click() {}
-bool ConvertController::requestClose() { return true; }
+// The conversion run: Convert, Cancel, File > Exit and the close box.
+#include "boards/modBoards.h"
+#include "boards/modTopics.h"
+#include "convert/ConversionRun.h"
+#include "members/modMembers.h"
+#include "messages/SpecialCharacters.h"
+#include "output/ImportFile.h"
+#include "output/TextFiles.h"
+
+#include <QDateTime>
+#include <QLocale>
+#include <cmath>
+
+namespace {
+const QString CrLf = QStringLiteral("\r\n");
+}
+
+void ConvertController::cmdConvert_Click()
+{
+    if (Running)
+        return;
+    Running = true;
+    LastRunResult = RunResult::NotStarted;
+    auto toIdle = [this] {
+        view.setEnabled(QStringLiteral("cmdCancel"), false);
+        view.setEnabled(QStringLiteral("cmdConvert"), true);
+        Running = false;
+    };
+
+    // 1-2. A new run state; the window goes to the running state.
+    auto run = std::make_unique<ConversionRun>(*this);
+    view.setText(QStringLiteral("txtMsgCount"), QString());
+    view.setEnabled(QStringLiteral("cmdCancel"), true);
+    view.setEnabled(QStringLiteral("cmdConvert"), false);
+    view.progressSet(QString());
+
+    // 3. The split size in characters (64-bit: sizes of 2048 MB and more must not overflow).
+    const double mb = QLocale::c().toDouble(view.text(QStringLiteral("txtSplitMBSize")).trimmed());
+    SplitSize = std::isfinite(mb) ? qint64(std::llround(mb * 1048576.0)) : 0;
+
+    // 4-6. Inputs that must be filled in.
+    txtDefaultAdmin_LostFocus();
+    if (phpBB3DefaultAdmin.isEmpty()) {
+        view.progressSet(QString());
+        toIdle();
+        return;
+    }
+    if (view.text(QStringLiteral("txtDiscusWebsite")).trimmed().isEmpty()) {
+        view.messageBox(QStringLiteral("Discus website must be filled in"));
+        toIdle();
+        return;
+    }
+    if (view.text(QStringLiteral("txtphpBB3ForumAddr")).trimmed().isEmpty()) {
+        view.messageBox(QStringLiteral("phpBB3 Forum Address must be filled in"));
+        toIdle();
+        return;
+    }
+
+    // 7. The fields become the run-wide values; the source files follow from them.
+    DiscusRootFolder = gen().FixPath(view.text(QStringLiteral("txtDiscusRootFolder")));
+    DiscusMessageFolder = gen().FixPath(view.text(QStringLiteral("txtDiscusMessageFolder")));
+    DiscusSecureMessageFolder = gen().FixPath(view.text(QStringLiteral("txtDiscusSecureMessageFolder")));
+    DiscusMainFolder = gen().FixPath(view.text(QStringLiteral("txtDiscusMainFolder")));
+    phpBB3OutputFolder = gen().FixPath(view.text(QStringLiteral("txtphpBB3OutputFolder")));
+    phpBB3AttachmentsFolder = gen().FixPath(view.text(QStringLiteral("txtphpBB3AttachmentsFolder")));
+    DiscusWebsite = view.text(QStringLiteral("txtDiscusWebsite")).trimmed();
+    phpBB3ForumAddr = view.text(QStringLiteral("txtphpBB3ForumAddr")).trimmed();
+    BoardTopicsFile = DiscusMessageFolder + QStringLiteral("board-topics.html");
+    DiscusCgiFile = DiscusMessageFolder + QStringLiteral("discus.cgi");
+    TreeFile = DiscusMainFolder + QStringLiteral("tree.txt");
+    UserFile = DiscusMainFolder + QStringLiteral("User.txt");
+    UsersFile = DiscusMainFolder + QStringLiteral("Users.txt");
+
+    QString startText;
+    currentRun = run.get();
+
+    // 8-15. Preparation and the phases; any failure goes on to the closing steps. Every
+    // phase traps its own errors; this trap is the last safety net of the run.
+    bool prepared = false;
+    Trap(QStringLiteral("cmdConvert_Click()"), [&] {
+    SetupFolderLocations();
+    if (StopConversion)
+        return;
+    prepared = true;
+    {
+        // 9. Output file names, the logs, the script and the attachments folder (no
+        // trailing separator from here on: the attachments writer adds its own).
+        run->nameOutputFiles();
+        LogFile = phpBB3OutputFolder + QStringLiteral("Log.txt");
+        ErrorLogFile = phpBB3OutputFolder + QStringLiteral("LogError.txt");
+        ImportScriptFile = phpBB3OutputFolder + QStringLiteral("Discus Conversion Import SQL.sql");
+        phpBB3AttachmentsFolder = RemoveTrailingSlash(phpBB3AttachmentsFolder);
+
+        // 10.
+        phpBB3OpenOutputFiles(*run);
+
+        // 11. The charset is detected once; later runs use what the drop-down shows.
+        if (!StopConversion) {
+            if (DiscusCharset.isEmpty())
+                DiscusCharset = DetectDiscusCharset();
+            if (view.text(QStringLiteral("cboCharset")).trimmed().isEmpty())
+                view.setText(QStringLiteral("cboCharset"), QStringLiteral("utf-8"));
+            DiscusCharset = view.text(QStringLiteral("cboCharset")).trimmed();
+        }
+
+        // 12.
+        DiscusGetReplaceableCharacterArray(*run, DiscusCharset);
+
+        // 13. The redirection template is required.
+        const QString redirectPath = DocsFolder + QStringLiteral("Redirect.html");
+        if (!StopConversion) {
+            GetFileDataANSI(*this, redirectPath, run->RedirectTemplate);
+            if (run->RedirectTemplate.isEmpty()) {
+                view.messageBox(QStringLiteral("Source Redirect file not found - ") + redirectPath);
+                StopConversion = true;
+            }
+        }
+
+        if (!StopConversion) {
+            // 14.
+            DisplayInfo(QStringLiteral("Conversion Start Time: ") + QLocale::system().toString(QDateTime::currentDateTime(), QLocale::ShortFormat) + CrLf + CrLf,
+                        true, true, true);
+            startText = gen().StartTime();
+
+            // 15. The users file is written for the members read so far even after a stop.
+            ResetDataIndex(*run, 0);
+            DiscusReadUserFile(*run);
+            phpBB3WriteGroupsFile(*run);
+            DiscusProcessDiscusMainBoardFile(*run);
+            phpBB3WriteMemberFile(*run);
+        }
+
+    }
+    });
+
+    // 16. Closing, on every path that passed the folder preparation: everything written
+    // so far is saved with its load statement.
+    if (prepared)
+        Trap(QStringLiteral("cmdConvert_Click()"), [&] {
+            phpBB3CloseOutputFiles(*run);
+            phpBB3AppendForumTreeSql(*run);
+        });
+
+    // 17. From here on errors are ignored.
+    QString report;
+    const bool cancelled = StopConversion;
+    if (cancelled)
+        report = CrLf + CrLf + QStringLiteral("Conversion Cancelled") + CrLf + CrLf;
+    view.setBusy(false);
+    currentRun = nullptr;
+    InitDataIndex(*run, 0);
+    run.reset();
+
+    // 18.
+    const QString stopText = gen().StopTime();
+    const QString elapsed = gen().GetElapsedTime(startText, stopText);
+    report += QStringLiteral("Conversion Start: ") + startText + CrLf + QStringLiteral("Conversion Stop: ") + stopText + CrLf +
+              CrLf + QStringLiteral("Elapsed Time: ") + elapsed + CrLf;
+
+    // 19. The report is the last entry of both logs, then a message box.
+    DisplayInfo(report, true, true, true);
+    closeLogs();
+    LastReport = report;
+    LastRunResult = cancelled ? RunResult::Cancelled : RunResult::Completed;
+    view.messageBox(report);
+
+    // 20.
+    StopConversion = false;
+    toIdle();
+    if (m_closePending)
+        view.closeWindow();
+}
+
+void ConvertController::cmdCancel_Click()
+{
+    StopConversion = true;
+    view.setEnabled(QStringLiteral("cmdCancel"), false);
+    view.setBusy(true);
+}
+
+void ConvertController::mnuExit_Click()
+{
+    StopConversion = true;
+    view.closeWindow();
+}
+
+bool ConvertController::requestClose()
+{
+    if (!Running)
+        return true;
+    // The run winds down and saves; the window closes when it has finished.
+    StopConversion = true;
+    m_closePending = true;
+    return false;
+}

@@ -2,6 +2,10 @@
 #include <QString>
 #include <QStringList>
 class ConversionRun;
+// The placeholder e-mail address of the administrator's member record.
+extern const QString AdministratorEmail;
+// Reads "User.txt" (else "Users.txt") into the member and group registries, after
+// registering the administrator with id 2.
 void DiscusReadUserFile(ConversionRun &run);
 // Registers one member from member-file fields; returns its id (0 when not built).
 // asAdministrator applies the administrator's id rule (id 2).

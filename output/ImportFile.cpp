@@ -1,8 +1,137 @@
-// STUB: replaced by the import output work.
+// The numbered import file series: rows are collected in memory as UTF-8 and each file
+// is written whole when it is completed, either at a split or when its set is closed.
 #include "output/ImportFile.h"
+
 #include "convert/ConversionRun.h"
-void ImportFile::name(const QString &t, const QString &table) { templ = t; tableName = table; fileNumber = 1; charsWritten = 0; stream.reset(); fileName = QString(templ).replace(QStringLiteral("XXX"), QStringLiteral("1")); }
-void WriteFileLine(ConversionRun &, const QString &, ImportFile &, const QString &, bool) {}
-void CloseImportFile(ConversionRun &, ImportFile &) {}
-void phpBB3OpenOutputFiles(ConversionRun &) {}
-void phpBB3CloseOutputFiles(ConversionRun &) {}
+#include "output/ImportSql.h"
+
+#include <QDir>
+#include <QFile>
+#include <QSaveFile>
+
+namespace {
+
+const QString CrLf = QStringLiteral("\r\n");
+
+QString numberedName(const QString &templ, qint32 number)
+{
+    return QString(templ).replace(QStringLiteral("XXX"), QString::number(number));
+}
+
+// Writes the set's current file whole, replacing a file of that name.
+void saveStream(const ImportFile &file)
+{
+    QSaveFile out(file.fileName);
+    out.setDirectWriteFallback(true);
+    if (!out.open(QIODevice::WriteOnly))
+        throw QbError(QbErrNo::PathFileAccess, file.fileName + QStringLiteral(" - ") + out.errorString());
+    if (out.write(*file.stream) != file.stream->size() || !out.commit())
+        throw QbError(QbErrNo::FileIO, file.fileName + QStringLiteral(" - ") + out.errorString());
+}
+
+// Deletes the files of the folder that match the pattern; a missing file is normal.
+void removeMatching(const QString &folder, const QString &pattern)
+{
+    QDir dir(folder);
+    const QStringList names = dir.entryList({pattern}, QDir::Files | QDir::Hidden | QDir::System);
+    for (const QString &name : names)
+        dir.remove(name);
+}
+
+} // namespace
+
+void ImportFile::name(const QString &templatePath, const QString &table)
+{
+    templ = templatePath;
+    tableName = table;
+    fileNumber = 1;
+    charsWritten = 0;
+    stream.reset();
+    fileName = numberedName(templ, fileNumber);
+}
+
+void WriteFileLine(ConversionRun &run, const QString &line, ImportFile &file, const QString &tableName, bool noSplit)
+{
+    run.Trap(QStringLiteral("WriteFileLine()"), [&] {
+        if (!file.stream)
+            file.stream = std::make_unique<QByteArray>();
+        const qint64 splitSize = run.ctl.SplitSize;
+        if (!noSplit && splitSize > 0 && file.charsWritten + line.size() > splitSize) {
+            // The current file is complete (even when it holds no line yet): save it,
+            // give it its load statement and go on with the next number.
+            saveStream(file);
+            file.stream = std::make_unique<QByteArray>();
+            if (!tableName.isEmpty())
+                CreateImportSQL(run, file.fileName, tableName);
+            file.charsWritten = 0;
+            ++file.fileNumber;
+            file.fileName = numberedName(file.templ, file.fileNumber);
+        }
+        file.stream->append(line.toUtf8());
+        file.stream->append("\r\n", 2);
+        file.charsWritten += line.size() + 2;
+    });
+    run.CvDoEvents();
+}
+
+void CloseImportFile(ConversionRun &run, ImportFile &file)
+{
+    if (!file.stream)
+        return;
+    saveStream(file);
+    if (!file.tableName.isEmpty())
+        CreateImportSQL(run, file.fileName, file.tableName);
+    file.stream.reset();
+}
+
+void phpBB3OpenOutputFiles(ConversionRun &run)
+{
+    if (run.stopped())
+        return;
+    ConvertController &ctl = run.ctl;
+    run.DisplayInfo(QStringLiteral("Cleaning up Output Folders - Please Wait...") + CrLf, true, true);
+
+    // Old output of an earlier run; failures are ignored (most files do not exist).
+    const QString out = ctl.phpBB3OutputFolder;
+    if (!out.isEmpty()) {
+        QFile::remove(ctl.ImportScriptFile);
+        QFile::remove(out + QStringLiteral("Log.txt"));
+        QFile::remove(out + QStringLiteral("LogError.txt"));
+        for (const char *table : {"phpBB3_topics", "phpBB3_unknown", "phpBB3_users", "phpBB3_posts", "phpBB3_forums",
+                                  "phpBB3_attachments", "phpBB3_groups"})
+            removeMatching(out, QLatin1String(table) + QStringLiteral("*.txt"));
+        removeMatching(out, QStringLiteral("InternalLinks*.txt"));
+        QFile::remove(out + QStringLiteral("Discus Special Characters.txt"));
+    }
+    run.CvDoEvents();
+
+    run.Trap(QStringLiteral("phpBB3OpenOutputFiles()"), [&] {
+        ctl.openLogs();
+        if (ctl.CreateAttachments) {
+            const QString folder = ctl.phpBB3AttachmentsFolder;
+            if (folder.trimmed().isEmpty())
+                throw QbError(QbErrNo::PathNotFound, QStringLiteral("No attachments folder is set"));
+            // Old attachments go; a folder that holds the output folder itself is never emptied.
+            const QString attachPath = QDir::cleanPath(QDir(folder).absolutePath());
+            const QString outPath = QDir::cleanPath(QDir(out).absolutePath());
+            if (!QDir(attachPath).isRoot() && attachPath != outPath && !outPath.startsWith(attachPath + QLatin1Char('/')))
+                QDir(attachPath).removeRecursively();
+            ctl.gen().CreateFolders(ctl.gen().FixPath(folder));
+            if (!QDir(folder).exists())
+                throw QbError(QbErrNo::PathNotFound, folder + QStringLiteral(" - the attachments folder cannot be created"));
+        }
+    });
+    run.CvDoEvents();
+}
+
+void phpBB3CloseOutputFiles(ConversionRun &run)
+{
+    // Each set is closed on its own: a set that cannot be saved is reported and the
+    // others are still saved. The board phase normally closes the forums set itself; it
+    // is in the list so that its rows are not lost when that phase ended on an error.
+    for (ImportFile *set : {&run.topics, &run.unknown, &run.posts, &run.users, &run.attachments, &run.groups,
+                            &run.forums, &run.internalLinks, &run.internalLinksUpdate}) {
+        if (set->isOpen())
+            run.Trap(QStringLiteral("phpBB3CloseOutputFiles()"), [&] { CloseImportFile(run, *set); });
+    }
+}

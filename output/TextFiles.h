@@ -10,16 +10,28 @@ class ConversionRun;
 // Decodes / encodes with a charset name of the charset list or any name ICU knows.
 // An unknown name throws QbError (error 5, "Unknown character set - " + name).
 QString DecodeCharset(const QByteArray &bytes, const QString &charset);
+// Bytes not valid in the charset decode to U+FFFD; characters the charset lacks encode to
+// its substitution byte.
 QByteArray EncodeCharset(const QString &text, const QString &charset);
+// The same for HTML pages: a character the charset lacks becomes "&#<decimal code>;".
+QByteArray EncodeCharsetHtml(const QString &text, const QString &charset);
+
+// The windows-1252 byte of a character, -1 when that code page lacks it.
+int Windows1252Byte(QChar c);
+// One windows-1252 byte per character; a character the code page lacks gives unmappable.
+QByteArray Windows1252Bytes(const QString &text, char unmappable = '?');
 
 // Reads the whole file decoded with charset ("" = the run's DiscusCharset, else "utf-8").
 // When scanSpecial is set and a run is in progress the text passes the special-sequence
-// scan first; NUL characters are removed. On a failure the error trap reports
+// scan first; NUL characters are removed, and so is a leading byte-order mark of a UTF-8
+// file. A missing file is error 53 "File not found". On a failure the error trap reports
 // "GetFileDataCharset() - " + path, StopConversion is set and false is returned (text "").
 bool GetFileDataCharset(ConvertController &ctl, const QString &path, QString &text, const QString &charset = QString(), bool scanSpecial = false);
 // The same decoded as "us-ascii" (trap label "GetFileDataANSI() - " + path).
 bool GetFileDataANSI(ConvertController &ctl, const QString &path, QString &text, bool scanSpecial = false);
-// Writes text encoded in the run's DiscusCharset as the whole file (trap "WriteFileData()").
+// Writes text encoded in the run's DiscusCharset ("utf-8" when empty) as the whole file,
+// without byte-order mark; characters the charset lacks become HTML character references
+// (the files written are HTML pages). Trap "WriteFileData()".
 bool WriteFileData(ConvertController &ctl, const QString &path, const QString &text);
 
 // The local file of a Discus page link ".../<board>/<page>.html": the secure folder while

@@ -21,7 +21,7 @@ public:
     // Trims blanks and appends "/" to a non-empty path that does not end with one.
     QString FixPath(const QString &path) const;
 
-    // Settings files (the library's own line parser, see clsCvGenRtns.cpp).
+    // Settings files (the library's own line parser, see kkIniFile.cpp).
     bool WriteIniString(const QString &section, const QString &key, const QString &value, const QString &fileName);
     QString GetIniString(const QString &section, const QString &key, const QString &defaultValue, const QString &fileName);
 

@@ -1,0 +1,269 @@
+// The Discus main board file (categories and their boards), the forums rows written for
+// categories and pages, and the forum tree's nested set for the SQL script.
+#include "boards/modBoards.h"
+
+#include "boards/modTopics.h"
+#include "convert/ConversionRun.h"
+#include "output/ImportFile.h"
+#include "output/ImportRows.h"
+#include "output/TextCleaning.h"
+#include "output/TextFiles.h"
+
+#include <QFile>
+
+namespace {
+
+const QString CrLf = QStringLiteral("\r\n");
+const QString CategoryOpen = QStringLiteral("<!--Category: ");
+const QString CategoryClose = QStringLiteral("<!--/Category-->");
+const QString TextOpen = QStringLiteral("<!--Text-->");
+const QString TextClose = QStringLiteral("<!--/Text-->");
+const QString TopOpen = QStringLiteral("<!--Top: ");
+const QString TopClose = QStringLiteral("<!--/Top-->");
+
+// Forums per UPDATE statement of the forum tree: keeps each CASE short for the server.
+constexpr int ForumTreeChunk = 500;
+
+// The board loop of one category chunk: every "<!--Top: " entry hands its board to the
+// page walker under the category's forum.
+void processBoards(ConversionRun &run, const QString &chunk, const QString &categoryName)
+{
+    int searchFrom = 0;
+    int entryEnd = 0;
+    for (;;) {
+        int entryStart = searchFrom;
+        const QString entry = GetTextBetween(chunk, TopOpen, TopClose, entryStart, entryEnd);
+        if (entry.isEmpty())
+            return;
+        // The board number: the leading digits of the (at most) ten characters after the marker.
+        const QString boardNumber = GetLeadingDigits(chunk.mid(entryStart + TopOpen.size(), 10));
+        searchFrom = entryEnd;
+        run.ctl.AddProcessedFolder(boardNumber);
+        run.CurrentLevel = 0;
+        const qint32 categoryId = run.ForumIdsByName.item(ForumNameKey(categoryName));
+        DiscusProcessBoardTopics(run, boardNumber, categoryName, categoryId, false);
+        if (run.stopped())
+            return;
+        run.CvDoEvents();
+    }
+}
+
+// One UPDATE statement giving forums first..last (1-based ids) their nested-set values.
+QString forumTreeStatement(const QVector<QPair<qint32, qint32>> &set, int first, int last)
+{
+    QString lefts, rights;
+    for (int id = first; id <= last; ++id) {
+        const QString when = QStringLiteral("WHEN ") + QString::number(id) + QStringLiteral(" THEN ");
+        lefts += when + QString::number(set.at(id - 1).first) + CrLf;
+        rights += when + QString::number(set.at(id - 1).second) + CrLf;
+    }
+    return QStringLiteral("UPDATE phpBB3_forums SET left_id = CASE forum_id") + CrLf + lefts
+        + QStringLiteral("ELSE left_id END,") + CrLf + QStringLiteral("right_id = CASE forum_id") + CrLf + rights
+        + QStringLiteral("ELSE right_id END") + CrLf + QStringLiteral("WHERE forum_id BETWEEN ") + QString::number(first)
+        + QStringLiteral(" AND ") + QString::number(last) + QLatin1Char(';') + CrLf + CrLf + CrLf;
+}
+
+bool isTokenMiddle(QChar c)
+{
+    return QStringView(u"[\\}]|{:<").contains(c);
+}
+
+} // namespace
+
+bool DiscusProcessDiscusMainBoardFile(ConversionRun &run)
+{
+    if (run.stopped())
+        return false;
+    ConvertController &ctl = run.ctl;
+    run.ForumIdsByName.clear();
+
+    const QString boardTopicsFile = ctl.BoardTopicsFile.isEmpty()
+        ? ctl.DiscusMessageFolder + QStringLiteral("board-topics.html")
+        : ctl.BoardTopicsFile;
+    const QString cgiFile =
+        ctl.DiscusCgiFile.isEmpty() ? ctl.DiscusMessageFolder + QStringLiteral("discus.cgi") : ctl.DiscusCgiFile;
+    QString mainFile;
+    if (ctl.gen().FileExists(boardTopicsFile))
+        mainFile = boardTopicsFile;
+    else if (ctl.gen().FileExists(cgiFile))
+        mainFile = cgiFile;
+    else {
+        const QString text = QStringLiteral("Missing File - ") + boardTopicsFile + CrLf + QStringLiteral("Missing File - ")
+            + cgiFile + CrLf + QStringLiteral("One file must exist");
+        // Without a main board file nothing of the board can be converted: the run is
+        // stopped, so it ends as cancelled instead of reporting a conversion without forums.
+        ctl.DisplayInfo(CrLf + text + CrLf, true, true, true);
+        ctl.view.messageBox(text);
+        ctl.StopConversion = true;
+        return false;
+    }
+
+    const bool completed = run.Trap(QStringLiteral("DiscusProcessDiscusMainBoardFile() - ") + mainFile, [&] {
+        QString text;
+        if (!GetFileDataCharset(ctl, mainFile, text, QString(), true))
+            return;
+        run.ForumIdCounter = 0;
+        run.LeftIdCounter = 1;
+        run.ForumParents.clear();
+
+        int categoryFrom = 0;
+        int categoryEnd = 0;
+        for (;;) {
+            int categoryStart = categoryFrom;
+            const QString block = GetTextBetween(text, CategoryOpen, CategoryClose, categoryStart, categoryEnd);
+            if (block.isEmpty())
+                break;
+            const QString categoryName =
+                EncodeSpecialCharacters(RemoveTagInformation(GetTextBetween(block, TextOpen, TextClose)));
+            phpBB3WriteForumsFile(run, categoryName, run.ForumIdCounter, run.LeftIdCounter, 0, QString());
+
+            // The chunk runs to the next category (or the end of the file): boards listed
+            // after "<!--/Category-->" still belong to this category.
+            const int nextCategory = text.indexOf(CategoryOpen, categoryEnd, Qt::CaseInsensitive);
+            const bool lastCategory = nextCategory < 0;
+            const QString chunk = text.mid(categoryStart, lastCategory ? -1 : nextCategory - categoryStart);
+            if (chunk.isEmpty())
+                break;
+            categoryFrom = nextCategory;
+
+            processBoards(run, chunk, categoryName);
+            run.CvDoEvents();
+            if (run.stopped() || lastCategory)
+                break;
+        }
+    });
+
+    // The closing step runs on every path, also after an error, so the forums and posts
+    // written so far are saved with their load statements.
+    CloseImportFile(run, run.forums);
+    CloseImportFile(run, run.posts);
+    CloseImportFile(run, run.internalLinks);
+    return completed;
+}
+
+void phpBB3WriteForumsFile(ConversionRun &run, const QString &name, qint32 &forumIdCounter, qint32 &leftIdCounter,
+                           qint32 parentId, const QString &description)
+{
+    run.Trap(QStringLiteral("phpBB3WriteForumsFile()"), [&] {
+        const QString forumName = ForumNameKey(name);
+        ++forumIdCounter;
+
+        clsTblForums row;
+        row.forum_id = forumIdCounter;
+        row.parent_id = parentId;
+        row.left_id = leftIdCounter;
+        row.right_id = parentId == 0 ? row.forum_id : parentId;
+        ++leftIdCounter;
+        row.forum_name = FitColumnText(forumName);
+        row.forum_desc = description;
+        row.enable_icons = 1;
+        row.enable_indexing = 1;
+        row.enable_prune = 0;
+        row.forum_flags = 48;
+        row.display_subforum_list = 1;
+        row.prune_shadow_days = 0;
+        row.prune_shadow_freq = 0;
+        row.forum_desc_options = 7;
+        row.forum_type = 1;
+        row.forum_rules_options = 7;
+        row.prune_days = 0;
+        row.prune_viewed = 0;
+        row.prune_freq = 0;
+        row.forum_image.clear();
+        row.forum_password.clear();
+
+        // The parent of every forum id, for the forum tree at the end of the run.
+        run.ForumParents.resize(qMax(0, row.forum_id - 1));
+        run.ForumParents.append(parentId);
+
+        WriteFileLine(run, row.BuildString(), run.forums, QStringLiteral("phpBB3_forums"));
+
+        // The latest forum of a name wins the lookups by that name.
+        run.ForumIdsByName.remove(forumName);
+        run.ForumIdsByName.add(forumName, row.forum_id);
+    });
+    run.CvDoEvents();
+}
+
+QString ForumNameKey(const QString &name)
+{
+    return EncodeSpecialCharacters(RemoveTagInformation(name));
+}
+
+QVector<QPair<qint32, qint32>> ForumNestedSet(const QVector<qint32> &parents)
+{
+    const int n = parents.size();
+    // Children of each forum (index 0 holds the top-level forums), in id order, as one
+    // flat list with a start offset per forum.
+    QVector<int> parentOf(n + 1, 0), start(n + 2, 0), children(n);
+    for (int id = 1; id <= n; ++id) {
+        const qint32 p = parents.at(id - 1);
+        parentOf[id] = (p >= 1 && p < id) ? p : 0;
+        ++start[parentOf[id] + 1];
+    }
+    for (int i = 1; i <= n + 1; ++i)
+        start[i] += start[i - 1];
+    QVector<int> fill = start;
+    for (int id = 1; id <= n; ++id)
+        children[fill[parentOf[id]]++] = id;
+
+    QVector<QPair<qint32, qint32>> set(n);
+    // Depth first without recursion: a stack of (forum, next child index).
+    QVector<QPair<int, int>> stack;
+    stack.push_back({0, start[0]});
+    qint32 counter = 0;
+    while (!stack.isEmpty()) {
+        QPair<int, int> &top = stack.last();
+        const int node = top.first;
+        if (top.second < start[node + 1]) {
+            const int child = children[top.second++];
+            set[child - 1].first = ++counter;
+            stack.push_back({child, start[child]});
+        } else {
+            if (node != 0)
+                set[node - 1].second = ++counter;
+            stack.pop_back();
+        }
+    }
+    return set;
+}
+
+void phpBB3AppendForumTreeSql(ConversionRun &run)
+{
+    if (run.ForumParents.isEmpty() || run.ctl.ImportScriptFile.isEmpty())
+        return;
+    run.Trap(QStringLiteral("phpBB3AppendForumTreeSql()"), [&] {
+        const QVector<QPair<qint32, qint32>> set = ForumNestedSet(run.ForumParents);
+        QString sql;
+        for (int first = 1; first <= set.size(); first += ForumTreeChunk)
+            sql += forumTreeStatement(set, first, qMin(first + ForumTreeChunk - 1, int(set.size())));
+
+        QFile script(run.ctl.ImportScriptFile);
+        if (!script.open(QIODevice::WriteOnly | QIODevice::Append))
+            throw QbError(QbErrNo::PathFileAccess, run.ctl.ImportScriptFile + QStringLiteral(" - ") + script.errorString());
+        const QByteArray bytes = sql.toUtf8();
+        if (script.write(bytes) != bytes.size() || !script.flush())
+            throw QbError(QbErrNo::FileIO, run.ctl.ImportScriptFile + QStringLiteral(" - ") + script.errorString());
+        script.close();
+        if (script.error() != QFileDevice::NoError)
+            throw QbError(QbErrNo::FileIO, run.ctl.ImportScriptFile + QStringLiteral(" - ") + script.errorString());
+    });
+    run.CvDoEvents();
+}
+
+QString FitColumnText(const QString &text, int maxChars)
+{
+    if (text.size() <= maxChars || maxChars <= 0)
+        return text;
+    int cut = maxChars;
+    // A token "(x)" must not be cut: drop it whole when the cut falls inside it.
+    if (cut >= 1 && text.at(cut - 1) == QLatin1Char('(') && isTokenMiddle(text.at(cut))
+        && cut + 1 < text.size() && text.at(cut + 1) == QLatin1Char(')'))
+        cut -= 1;
+    else if (cut >= 2 && text.at(cut - 2) == QLatin1Char('(') && isTokenMiddle(text.at(cut - 1))
+             && text.at(cut) == QLatin1Char(')'))
+        cut -= 2;
+    if (cut > 0 && text.at(cut - 1).isHighSurrogate())
+        cut -= 1;
+    return text.left(cut);
+}

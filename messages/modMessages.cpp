@@ -1,0 +1,226 @@
+// The posts of one Discus topic page: every post becomes a posts row, its poster a
+// member, and the page's first and last post are left in the walk's current level.
+#include "messages/modMessages.h"
+
+#include "boards/modBoards.h"
+#include "convert/ConversionRun.h"
+#include "members/modMD5Hash.h"
+#include "members/modMembers.h"
+#include "output/ImportFile.h"
+#include "output/ImportRows.h"
+#include "output/TextCleaning.h"
+#include "output/TextFiles.h"
+
+#include <limits>
+
+namespace {
+
+const QString CrLf = QStringLiteral("\r\n");
+const QString PostOpen = QStringLiteral("<!--Post: ");
+const QString PostCloseStart = QStringLiteral("<!--/Post: ");
+const QString CommentEnd = QStringLiteral("-->");
+
+// The time of a post: the whole number of the "<!--Time: " marker. Anything else is an
+// error of the page (type mismatch), a number beyond 32 bits an overflow.
+qint32 postTime(const QString &post)
+{
+    QString text = GetTextBetween(post, QStringLiteral("<!--Time: "), CommentEnd);
+    text.remove(QStringLiteral("<!--Time:"), Qt::CaseInsensitive);
+    text = text.trimmed();
+    text.remove(CommentEnd, Qt::CaseInsensitive);
+    text = text.trimmed();
+    bool ok = false;
+    const qlonglong value = text.toLongLong(&ok, 10);
+    if (!ok)
+        throw QbError(QbErrNo::TypeMismatch, QStringLiteral("Type mismatch"));
+    if (value < std::numeric_limits<qint32>::min() || value > std::numeric_limits<qint32>::max())
+        throw QbError(QbErrNo::Overflow, QStringLiteral("Overflow"));
+    return qint32(value);
+}
+
+// The poster's name as the posts rows carry it, and the poster's member id: a member
+// found by real name or user name, else a new member added for the name.
+qint32 resolvePoster(ConversionRun &run, QString &name, const QString &indent)
+{
+    if (const MemberPtr *member = run.MembersByRealName.find(name)) {
+        name = (*member)->RealName;
+        return (*member)->ID;
+    }
+    if (const MemberPtr *member = run.MembersByUserName.find(name)) {
+        name = (*member)->username;
+        return (*member)->ID;
+    }
+    run.DisplayInfo(CrLf + CrLf + indent + QStringLiteral("***** Posters User Name / Real Name Not Found - Adding ***** - ")
+                    + name + CrLf);
+    return DiscusAddMember(run, (name + QString(10, QLatin1Char(','))).split(QLatin1Char(',')));
+}
+
+// Points the run at the page's attachment rows while the page is read.
+struct PageAttachmentRows {
+    ConversionRun &run;
+    QStringList rows;
+    explicit PageAttachmentRows(ConversionRun &r) : run(r) { run.pageAttachmentRows = &rows; }
+    ~PageAttachmentRows() { run.pageAttachmentRows = nullptr; }
+};
+
+} // namespace
+
+void GetPostMarkers(const QString &pageContent, int postStart, QString &openMarker, QString &endMarker)
+{
+    const int close = pageContent.indexOf(CommentEnd, postStart, Qt::CaseInsensitive);
+    if (postStart < 0 || close < 0)
+        throw QbError(QbErrNo::InvalidArgument, QStringLiteral("Invalid procedure call or argument"));
+    openMarker = pageContent.mid(postStart, close - postStart) + CommentEnd;
+    endMarker = openMarker.left(4) + QLatin1Char('/') + openMarker.mid(4);
+}
+
+void DiscusProcessPostsOnPage(ConversionRun &run, const QString &pagePath, const QString &pageTitle,
+                              const QString &topicName, const QString &pageName, const QString &pageLinkText,
+                              qint32 forumId, qint32 lastPosterId, qint32 firstPosterId, const QString &pageContent)
+{
+    Q_UNUSED(pageTitle);
+    Q_UNUSED(topicName);
+    Q_UNUSED(lastPosterId);
+    Q_UNUSED(firstPosterId);
+    if (run.stopped())
+        return;
+    run.Trap(QStringLiteral("DiscusProcessPostsOnPage()"), [&] {
+        PageAttachmentRows attachments(run);
+        QStringList postRows;
+        const int level = qBound(0, run.CurrentLevel, run.dataIndex.upperBound());
+        const QString indent = run.indent(1);
+
+        ++run.PageCounter;
+        // The page's topic id is taken now, so its posts and its topic row carry the same
+        // id even when topics of sub pages were written since the page was entered.
+        const qint32 topicId = ++run.TopicIdCounter;
+        {
+            DataIndexLevel &L = run.dataIndex.at(level);
+            L.topicId = topicId;
+            L.firstPostId = run.PostIdCounter + 1;
+        }
+        const qint32 firstPostId = run.PostIdCounter + 1;
+        const QString topicNumber = run.dataIndex.at(level).topicNumber;
+        const QString pageNumber = run.dataIndex.at(level).pageNumber;
+
+        QString path = pagePath;
+        if (pagePath.contains(QStringLiteral("http://"), Qt::CaseInsensitive))
+            path = LinkToLocalPath(run, pagePath);
+        run.DisplayInfo(indent + QStringLiteral("Processing Post for - ") + pageName + QStringLiteral(" - ") + path
+                        + QStringLiteral(" - Record # ") + QString::number(firstPostId) + CrLf);
+
+        // The redirection page of this page is written here.
+        run.FirstPostTime = 0;
+        run.LastPostTime = 0;
+        run.PostsNewestFirst = false;
+
+        const QString postSubject = FitColumnText(pageLinkText);
+        qint32 firstTime = 0;
+        qint32 firstPagePoster = 0, lastPagePoster = 0;
+        bool orderDecided = false, newestFirst = false;
+        int searchFrom = 0;
+        for (;;) {
+            const int postStart = pageContent.indexOf(PostOpen, searchFrom, Qt::CaseInsensitive);
+            if (postStart < 0)
+                break;
+            QString openMarker, endMarker;
+            GetPostMarkers(pageContent, postStart, openMarker, endMarker);
+            const int endAt = pageContent.indexOf(endMarker, postStart, Qt::CaseInsensitive);
+            if (endAt < 0)
+                break; // a post without its end marker ends the page
+            const int postEnd = endAt + endMarker.size();
+            const QString post = pageContent.mid(postStart, postEnd - postStart);
+            searchFrom = postEnd;
+
+            const QString postNumber = GetLeadingDigits(
+                GetTextBetween(post, PostOpen, PostCloseStart).remove(PostOpen, Qt::CaseInsensitive));
+
+            QString name = StripSpecialCharacters(EncodeSpecialCharacters(
+                RemoveTagInformation(GetTextBetween(post, QStringLiteral("<!--name-->"), QStringLiteral("<!--/name-->")))
+                    .trimmed()));
+            if (name.isEmpty())
+                name = QStringLiteral("Anonymous");
+            const qint32 posterId = resolvePoster(run, name, indent);
+            run.CurrentPosterId = posterId;
+            if (posterId >= run.MemberPostCounts.size())
+                run.MemberPostCounts.resize(posterId + 101);
+
+            const qint32 time = postTime(post);
+            const int position = postRows.size() + 1;
+            if (position == 1) {
+                run.FirstPostTime = time;
+                firstTime = time;
+                firstPagePoster = posterId;
+            } else {
+                run.LastPostTime = time;
+                if (!orderDecided && firstTime != time) {
+                    orderDecided = true;
+                    newestFirst = firstTime - qint64(time) > 0;
+                }
+            }
+            lastPagePoster = posterId;
+
+            QString text = GetTextBetween(post, QStringLiteral("<!--Text-->"), QStringLiteral("<!--/Text-->"));
+            const qint32 postId = ++run.PostIdCounter;
+            // The attachment, link, image and formatting conversions of the body come
+            // first here, in that order; then the remaining tags go and the characters
+            // that would break a row are encoded.
+            text = EncodeSpecialCharacters(RemoveTagInformation(text));
+
+            if (posterId >= 0)
+                ++run.MemberPostCounts[posterId];
+
+            clsTblPosts row;
+            row.post_id = postId;
+            row.topic_id = topicId;
+            row.forum_id = forumId;
+            row.poster_id = posterId;
+            row.icon_id = 0;
+            row.poster_ip = FitColumnText(topicNumber + QLatin1Char('^') + pageNumber + QLatin1Char('^') + postNumber, 40);
+            row.post_time = time;
+            row.post_reported = 0;
+            row.enable_bbcode = 1;
+            row.enable_smilies = 1;
+            row.enable_magic_url = 1;
+            row.enable_sig = 1;
+            row.post_username = FitColumnText(name);
+            row.post_subject = postSubject;
+            row.post_text = text;
+            row.post_checksum = MD5HashString(run.ctl, text);
+            row.post_postcount = 1;
+            row.post_visibility = 1;
+            postRows.append(row.BuildString());
+
+            // Cancel between posts: nothing of this page is written.
+            if (run.stopped())
+                return;
+            run.CvDoEvents();
+        }
+
+        const int count = postRows.size();
+        DataIndexLevel &L = run.dataIndex.at(level);
+        if (newestFirst) {
+            L.firstPosterId = lastPagePoster;
+            L.lastPosterId = firstPagePoster;
+            std::swap(run.FirstPostTime, run.LastPostTime);
+        } else {
+            L.firstPosterId = firstPagePoster;
+            L.lastPosterId = lastPagePoster;
+        }
+        L.lastPostId = run.PostIdCounter;
+        run.PostsNewestFirst = newestFirst;
+
+        run.DisplayInfo(indent + QStringLiteral("Re-ordering Posts - ") + QString::number(newestFirst ? 1 : count)
+                        + QStringLiteral(" - ") + QString::number(L.firstPostId) + QStringLiteral(" to ")
+                        + QString::number(L.lastPostId) + CrLf);
+
+        for (int i = 0; i < count; ++i) {
+            WriteFileLine(run, postRows.at(newestFirst ? count - 1 - i : i), run.posts, QStringLiteral("phpBB3_posts"));
+            run.CvDoEvents();
+        }
+        for (const QString &row : std::as_const(attachments.rows))
+            WriteFileLine(run, row, run.attachments, QStringLiteral("phpBB3_attachments"));
+
+        run.DisplayInfo(indent + QStringLiteral("Done") + CrLf + CrLf);
+    });
+}

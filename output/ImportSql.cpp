@@ -1,0 +1,61 @@
+// The load statements of the SQL script: one LOAD DATA LOCAL INFILE statement for every
+// completed import file, appended in the order the files are completed.
+#include "output/ImportSql.h"
+
+#include "convert/ConversionRun.h"
+#include "output/ImportRows.h"
+
+#include <QFile>
+
+namespace {
+
+const QString CrLf = QStringLiteral("\r\n");
+
+// The forums, topics and posts rows replace rows of the same id already in the table.
+bool replacesRows(const QString &tableName)
+{
+    return tableName == QLatin1String("phpBB3_forums") || tableName == QLatin1String("phpBB3_topics")
+        || tableName == QLatin1String("phpBB3_posts");
+}
+
+// The path as a MySQL string body: backslashes and single quotes doubled.
+QString sqlStringBody(const QString &text)
+{
+    QString body = text;
+    body.replace(QLatin1Char('\\'), QStringLiteral("\\\\"));
+    body.replace(QLatin1Char('\''), QStringLiteral("''"));
+    return body;
+}
+
+// The statement for one file, with its CR LF line ends and the two empty lines after it.
+// The files are UTF-8 and written without escapes, as the statement declares.
+QString loadStatement(const QString &filePath, const QString &tableName)
+{
+    QString sql = QStringLiteral("LOAD DATA LOCAL INFILE '") + sqlStringBody(filePath) + QStringLiteral("' ")
+        + (replacesRows(tableName) ? QStringLiteral("REPLACE ") : QString()) + QStringLiteral("INTO TABLE ")
+        + tableName + QStringLiteral(" CHARACTER SET utf8mb4") + CrLf + QStringLiteral("FIELDS TERMINATED BY ','")
+        + CrLf + QStringLiteral("ENCLOSED BY '\"' ESCAPED BY ''LINES TERMINATED BY '\\r\\n'");
+    const QStringList columns = ImportColumns(tableName);
+    if (!columns.isEmpty())
+        sql += CrLf + QLatin1Char('(') + columns.join(QLatin1Char(',')) + QLatin1Char(')');
+    sql += QLatin1Char(';') + CrLf + CrLf + CrLf;
+    return sql;
+}
+
+} // namespace
+
+void CreateImportSQL(ConversionRun &run, const QString &filePath, const QString &tableName)
+{
+    run.Trap(QStringLiteral("CreateImportSQL()"), [&] {
+        QFile script(run.ctl.ImportScriptFile);
+        if (!script.open(QIODevice::WriteOnly | QIODevice::Append))
+            throw QbError(QbErrNo::PathFileAccess, run.ctl.ImportScriptFile + QStringLiteral(" - ") + script.errorString());
+        const QByteArray bytes = loadStatement(filePath, tableName).toUtf8();
+        if (script.write(bytes) != bytes.size() || !script.flush())
+            throw QbError(QbErrNo::FileIO, run.ctl.ImportScriptFile + QStringLiteral(" - ") + script.errorString());
+        script.close();
+        if (script.error() != QFileDevice::NoError)
+            throw QbError(QbErrNo::FileIO, run.ctl.ImportScriptFile + QStringLiteral(" - ") + script.errorString());
+    });
+    run.CvDoEvents();
+}

@@ -1,0 +1,310 @@
+// Text cleaning: tag removal, the row-breaking character tokens, name stripping, leading
+// digits and cutting marked blocks out of pages.
+#include "output/TextCleaning.h"
+
+#include <QHash>
+#include <QStringView>
+
+#include <algorithm>
+#include <vector>
+
+namespace {
+
+// True when some closed stretch of the text (between two ">" or from the start to a ">")
+// holds more than one "<". Only then can removing one tag join text into a different tag.
+bool hasNestedOpeners(QStringView text)
+{
+    int openers = 0;
+    for (const QChar c : text) {
+        if (c == u'<') {
+            ++openers;
+        } else if (c == u'>') {
+            if (openers > 1)
+                return true;
+            openers = 0;
+        }
+    }
+    return false;
+}
+
+// When every "<" is closed by the next ">" before another "<" opens, removing each distinct
+// tag everywhere comes down to dropping every "<...>" from left to right: nothing joins.
+// A "<" without any ">" after it stays with the rest of the text.
+QString dropTagsInOneSweep(QStringView text)
+{
+    QString out;
+    out.reserve(text.size());
+    qsizetype from = 0;
+    for (;;) {
+        const qsizetype lt = text.indexOf(u'<', from);
+        const qsizetype gt = lt < 0 ? -1 : text.indexOf(u'>', lt);
+        if (gt < 0) {
+            out += text.mid(from);
+            return out;
+        }
+        out += text.mid(from, lt - from);
+        from = gt + 1;
+    }
+}
+
+// Tag removal for texts where a "<" can share its ">" with later "<"s ("a < b <i>"), so that
+// removing a tag can join the text around it into a new tag. It does exactly what removing
+// each first tag everywhere and starting again does, without rescanning the whole text per
+// tag: the angle brackets are kept in a linked list, and every tag whose "<" is the last one
+// before its ">" (a "simple" tag) is indexed by its case-folded text, so removing a tag
+// everywhere visits only its copies. Removed stretches are skipped through jump marks.
+class TagRemover {
+public:
+    explicit TagRemover(const QString &text) : m_s(text.constData()), m_n(text.size()), m_jump(size_t(m_n), -1)
+    {
+        for (qsizetype i = 0; i < m_n; ++i) {
+            if (m_s[i] == u'<' || m_s[i] == u'>')
+                m_pos.push_back(i);
+        }
+        const int count = int(m_pos.size());
+        m_next.resize(size_t(count));
+        m_prev.resize(size_t(count));
+        m_dead.assign(size_t(count), 0);
+        for (int k = 0; k < count; ++k) {
+            m_next[size_t(k)] = k + 1 < count ? k + 1 : -1;
+            m_prev[size_t(k)] = k - 1;
+        }
+        m_head = count > 0 ? 0 : -1;
+        for (int k = 1; k < count; ++k) {
+            if (isClose(k) && !isClose(k - 1))
+                m_simple[key(k - 1, k)].push_back(k - 1);
+        }
+    }
+
+    QString run()
+    {
+        int final = -1; // the last ">" before the first "<": final text
+        for (;;) {
+            int p = final < 0 ? m_head : m_next[size_t(final)];
+            while (p >= 0 && isClose(p)) {
+                final = p;
+                p = m_next[size_t(p)];
+            }
+            if (p < 0)
+                break;
+            int openers = 0, e = p;
+            while (e >= 0 && !isClose(e)) {
+                ++openers;
+                e = m_next[size_t(e)];
+            }
+            if (e < 0)
+                break; // a "<" without ">": it stays with the rest
+            if (openers == 1)
+                removeSimple(key(p, e));
+            else
+                removeNested(text(p, e), openers, p);
+            if (!m_dead[size_t(p)])
+                remove(p, e); // the tag found always goes
+        }
+        QString out;
+        out.reserve(m_n);
+        appendText(out, 0, m_n - 1, -1);
+        return out;
+    }
+
+private:
+    bool isClose(int k) const { return m_s[m_pos[size_t(k)]] == u'>'; }
+
+    // Appends the remaining characters of [from, to]; stops after limit characters if >= 0.
+    void appendText(QString &out, qsizetype from, qsizetype to, qsizetype limit) const
+    {
+        qsizetype i = from;
+        while (i <= to && (limit < 0 || out.size() < limit)) {
+            if (m_jump[size_t(i)] >= 0) {
+                i = m_jump[size_t(i)];
+                continue;
+            }
+            qsizetype j = i;
+            while (j <= to && m_jump[size_t(j)] < 0)
+                ++j;
+            if (limit >= 0)
+                j = qMin(j, i + (limit - out.size()));
+            out.append(m_s + i, j - i);
+            i = j;
+        }
+    }
+    QString text(int a, int b, qsizetype limit = -1) const
+    {
+        QString t;
+        appendText(t, m_pos[size_t(a)], m_pos[size_t(b)], limit);
+        return t;
+    }
+    QString key(int a, int b) const { return text(a, b).toCaseFolded(); }
+
+    // Removes the remaining text from bracket a ("<") through bracket b (">").
+    void remove(int a, int b)
+    {
+        const int before = m_prev[size_t(a)], after = m_next[size_t(b)];
+        for (int k = a; k != after; k = m_next[size_t(k)])
+            m_dead[size_t(k)] = 1;
+        if (before >= 0)
+            m_next[size_t(before)] = after;
+        else
+            m_head = after;
+        if (after >= 0)
+            m_prev[size_t(after)] = before;
+        m_jump[size_t(m_pos[size_t(a)])] = m_pos[size_t(b)] + 1;
+        // An open "<" before the removed tag now reaches the next ">": when no other "<"
+        // comes first, it starts a new simple tag.
+        if (before >= 0 && !isClose(before) && after >= 0 && isClose(after))
+            m_simple[key(before, after)].push_back(before);
+    }
+
+    // Every copy of a simple tag, in text order. Copies made by this pass's own joins wait
+    // for a later pass, as a single left-to-right replacement would leave them.
+    void removeSimple(const QString &tagKey)
+    {
+        std::vector<int> copies = std::move(m_simple[tagKey]);
+        m_simple.remove(tagKey);
+        std::sort(copies.begin(), copies.end());
+        for (const int q : copies) {
+            if (m_dead[size_t(q)])
+                continue;
+            const int b = m_next[size_t(q)];
+            if (b >= 0 && isClose(b))
+                remove(q, b);
+        }
+    }
+
+    // Every copy of a tag holding several "<": in each closed stretch only the "<" that has
+    // exactly that many "<" up to the ">" can start one.
+    void removeNested(const QString &tag, int openers, int from)
+    {
+        int k = from;
+        while (k >= 0) {
+            int run = 0;
+            while (k >= 0 && !isClose(k)) {
+                ++run;
+                k = m_next[size_t(k)];
+            }
+            if (k < 0)
+                return;
+            const int after = m_next[size_t(k)];
+            if (run >= openers) {
+                int start = k;
+                for (int i = 0; i < openers; ++i)
+                    start = m_prev[size_t(start)];
+                if (text(start, k, tag.size() + 1).compare(tag, Qt::CaseInsensitive) == 0)
+                    remove(start, k);
+            }
+            k = after;
+        }
+    }
+
+    const QChar *m_s;
+    qsizetype m_n;
+    std::vector<qsizetype> m_jump;                  // start of a removed stretch -> first index after it
+    std::vector<qsizetype> m_pos;                   // text index of every "<" and ">"
+    std::vector<int> m_next, m_prev;                // remaining brackets, linked in text order
+    std::vector<char> m_dead;
+    int m_head = -1;
+    QHash<QString, std::vector<int>> m_simple;      // case-folded simple tag -> its "<" brackets
+};
+
+} // namespace
+
+QString RemoveTagInformation(const QString &text)
+{
+    // The first "<" and the first ">" after it make a tag; every copy of that tag, in any
+    // letter case, is removed; then the first "<" is looked for again.
+    const qsizetype first = text.indexOf(u'<');
+    if (first < 0)
+        return text;
+    if (!hasNestedOpeners(QStringView(text).mid(first)))
+        return text.left(first) + dropTagsInOneSweep(QStringView(text).mid(first));
+    return TagRemover(text).run();
+}
+
+QString EncodeSpecialCharacters(const QString &text)
+{
+    // One sweep does what the ordered replacements do: no token holds a replaced character.
+    const auto special = [](char16_t c) {
+        switch (c) {
+        case u',': case 0x201E: case u'"': case 0x201D: case 0x201C: case u'\'': case u'\r': case u'\n': case u'`':
+            return true;
+        default:
+            return false;
+        }
+    };
+    const QChar *d = text.constData();
+    const qsizetype n = text.size();
+    qsizetype i = 0;
+    while (i < n && !special(d[i].unicode()))
+        ++i;
+    if (i == n)
+        return text;
+    QString out;
+    out.reserve(n + n / 8 + 16);
+    qsizetype from = 0;
+    for (; i < n; ++i) {
+        const char16_t c = d[i].unicode();
+        if (!special(c))
+            continue;
+        out.append(d + from, i - from);
+        from = i + 1;
+        switch (c) {
+        case u',': out += QLatin1String("([)"); break;
+        case 0x201E: out += QLatin1String("(\\)"); break;
+        case u'"': out += QLatin1String("(})"); break;
+        case 0x201D: out += QLatin1String("(])"); break;
+        case 0x201C: out += QLatin1String("(|)"); break;
+        case u'\'': out += QLatin1String("({)"); break;
+        case u'`': out += QLatin1String("(<)"); break;
+        case u'\n': out += QLatin1String("(:)"); break;
+        default: // CR: with LF one token, alone it stays
+            if (i + 1 < n && d[i + 1] == u'\n') {
+                out += QLatin1String("(:)");
+                from = ++i + 1;
+            } else {
+                from = i;
+            }
+            break;
+        }
+    }
+    out.append(d + from, n - from);
+    return out;
+}
+
+QString StripSpecialCharacters(const QString &text)
+{
+    // In this order; each deletion is one left-to-right pass over the result of the one before.
+    static const char *const sequences[] = {"([)", "(\\)", "(})", "(])", "(|)", "({)", "\r\n", "\n", "(<)", "?", "^", " .", "..."};
+    QString out = text;
+    for (const char *s : sequences)
+        out.remove(QLatin1String(s));
+    return out;
+}
+
+QString GetLeadingDigits(const QString &text)
+{
+    const QString t = text.trimmed();
+    qsizetype n = 0;
+    while (n < t.size() && t.at(n) >= u'0' && t.at(n) <= u'9')
+        ++n;
+    return t.left(n);
+}
+
+QString GetTextBetween(const QString &text, const QString &startMarker, const QString &endMarker, int &startPos, int &endPos)
+{
+    const qsizetype from = startPos < 0 ? 0 : startPos;
+    const qsizetype begin = text.indexOf(startMarker, from, Qt::CaseInsensitive);
+    startPos = int(begin);
+    if (begin < 0)
+        return QString();
+    const qsizetype end = text.indexOf(endMarker, begin + startMarker.size(), Qt::CaseInsensitive);
+    if (end < 0)
+        return QString();
+    endPos = int(end + endMarker.size());
+    return text.mid(begin, endPos - begin);
+}
+
+QString GetTextBetween(const QString &text, const QString &startMarker, const QString &endMarker)
+{
+    int startPos = 0, endPos = 0;
+    return GetTextBetween(text, startMarker, endMarker, startPos, endPos);
+}

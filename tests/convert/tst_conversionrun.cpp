@@ -1,0 +1,304 @@
+// The conversion run as a whole: the inputs it refuses, the closing report, cancelling,
+// the logs, and two runs in a row.
+#include "convert/ConversionRun.h"
+#include "tests/support/TestSupport.h"
+
+#include <QDir>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+const QString CrLf = QStringLiteral("\r\n");
+
+// A view that presses Cancel when the run reaches the given board.
+class CancellingView : public qbtest::RecorderView {
+public:
+    ConvertController *ctl = nullptr;
+    QString cancelAtBoard;
+    void addProcessedFolder(const QString &name) override
+    {
+        RecorderView::addProcessedFolder(name);
+        if (ctl && name == cancelAtBoard)
+            ctl->cmdCancel_Click();
+    }
+};
+
+QString page(const QString &body)
+{
+    return QStringLiteral("<html><head><meta http-equiv=\"Content-Type\" content=\"text/html; charset=utf-8\">"
+                          "<title>Page</title></head><body>") +
+           body + QStringLiteral("</body></html>");
+}
+
+QString post(int n, const QString &name, int time, const QString &text)
+{
+    return QStringLiteral("<!--Post: %1--><!--name-->%2<!--/name--><!--Time: %3--><!--Text-->%4<!--/Text--><!--/Post: %1-->")
+        .arg(n)
+        .arg(name)
+        .arg(time)
+        .arg(text);
+}
+
+// A small installation: category "Birds" with boards 10, 11, 12, each page holding posts.
+void writeBoard(const QString &root)
+{
+    const QString messages = root + QStringLiteral("/discus/messages/");
+    QString main = QStringLiteral("<!--Category: 1--><!--Text-->Birds<!--/Text--><!--/Category-->");
+    for (int b : {10, 11, 12}) {
+        main += QStringLiteral("<!--Top: %1--><a href=\"/discus/messages/%1/%1.html\">Board %1</a><!--/Top-->").arg(b);
+        const QString body = QStringLiteral("<!--Topic: %1/Board %1--><!--Me: %1/Board %1-->"
+                                            "<a href=\"/discus/messages/%1/%1.html?1\">Board %1 talk</a>")
+                                 .arg(b) +
+                             post(1, QStringLiteral("Jane Doe"), 1000000000 + b, QStringLiteral("Hello from %1").arg(b)) +
+                             post(2, QStringLiteral("jsmith"), 1000000100 + b, QStringLiteral("Reply, with a comma"));
+        qbtest::writeBytes(messages + QStringLiteral("%1/%1.html").arg(b), page(body).toUtf8());
+    }
+    qbtest::writeBytes(messages + QStringLiteral("board-topics.html"), page(main).toUtf8());
+    qbtest::writeBytes(root + QStringLiteral("/discus_admin_1/User.txt"),
+                       "jdoe:pw:Jane@Example.org:Jane Doe:x:x:1000:1.2.3.4:0:Spotters\r\n"
+                       "jsmith:pw:js@example.org::x:x:1000:1.2.3.5:0:\r\n");
+    QDir().mkpath(root + QStringLiteral("/discus_admin_1/secure"));
+}
+
+void fillFields(ConvertView &view, const QString &root, const QString &out)
+{
+    view.setText(QStringLiteral("txtDiscusRootFolder"), root + QLatin1Char('/'));
+    view.setText(QStringLiteral("txtDiscusMessageFolder"), root + QStringLiteral("/discus/messages/"));
+    view.setText(QStringLiteral("txtDiscusSecureMessageFolder"), root + QStringLiteral("/discus_admin_1/secure/"));
+    view.setText(QStringLiteral("txtDiscusMainFolder"), root + QStringLiteral("/discus_admin_1/"));
+    view.setText(QStringLiteral("txtphpBB3OutputFolder"), out + QLatin1Char('/'));
+    view.setText(QStringLiteral("txtphpBB3AttachmentsFolder"), out + QStringLiteral("/Attachments/"));
+    view.setText(QStringLiteral("txtDiscusWebsite"), QStringLiteral("http://www.example.org"));
+    view.setText(QStringLiteral("txtphpBB3ForumAddr"), QStringLiteral("http://forum.example.org/"));
+    view.setText(QStringLiteral("txtSplitMBSize"), QStringLiteral("50"));
+    view.setText(QStringLiteral("txtDefaultAdmin"), QStringLiteral("admin"));
+    view.setText(QStringLiteral("txtDefaultUsers"), QStringLiteral("57"));
+    view.setText(QStringLiteral("txtDefaultGroups"), QStringLiteral("7"));
+    view.setText(QStringLiteral("cboCharset"), QStringLiteral("utf-8"));
+}
+
+struct Fixture {
+    QTemporaryDir dir;
+    CancellingView view;
+    std::unique_ptr<ConvertController> ctl;
+    QString root, out;
+    Fixture()
+    {
+        root = dir.filePath(QStringLiteral("discus"));
+        out = dir.filePath(QStringLiteral("out"));
+        writeBoard(root);
+        ctl = std::make_unique<ConvertController>(view, dir.filePath(QStringLiteral("qb.ini")), qbtest::sourceDir() + QLatin1Char('/'));
+        ctl->DocsFolder = qbtest::sourceDir() + QStringLiteral("/Docs/");
+        view.ctl = ctl.get();
+        fillFields(view, root, out);
+        ctl->phpBB3DefaultUsers = 57;
+        ctl->phpBB3DefaultGroups = 7;
+    }
+    QString sql() const { return QString::fromUtf8(qbtest::readBytes(out + QStringLiteral("/Discus Conversion Import SQL.sql"))); }
+    int rows(const QString &file) const
+    {
+        return QString::fromUtf8(qbtest::readBytes(out + QLatin1Char('/') + file)).count(CrLf);
+    }
+};
+} // namespace
+
+class TestConversionRun : public QObject {
+    Q_OBJECT
+private slots:
+    void refusesMissingInputs_data();
+    void refusesMissingInputs();
+    void completedRunReportsTimesAndWritesEverything();
+    void cancelDuringBoardsStillSavesWhatWasWritten();
+    void failedFolderSetupReportsCancelledWithEmptyStart();
+    void secondRunStartsOverAndKeepsTheChosenCharset();
+    void logsAreUtf16WithCrLfAndReachDiskEvery1000Lines();
+    void forcedLinesAreShownAndLoggedWithBothBoxesCleared();
+    void progressAreaStartsOverAtItsBound();
+    void cancelDisablesItselfAndShowsBusy();
+};
+
+void TestConversionRun::refusesMissingInputs_data()
+{
+    QTest::addColumn<QString>("control");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("website") << "txtDiscusWebsite" << "Discus website must be filled in";
+    QTest::newRow("forum address") << "txtphpBB3ForumAddr" << "phpBB3 Forum Address must be filled in";
+    QTest::newRow("admin") << "txtDefaultAdmin" << "Default Admin of your phpBB3 database must be filled in";
+}
+
+void TestConversionRun::refusesMissingInputs()
+{
+    QFETCH(QString, control);
+    QFETCH(QString, message);
+    Fixture f;
+    QDir().mkpath(f.out);
+    qbtest::writeBytes(f.out + QStringLiteral("/Log.txt"), "old");
+    f.view.setText(control, QStringLiteral("   "));
+    f.ctl->cmdConvert_Click();
+    QCOMPARE(f.view.messages, QStringList{message});
+    QVERIFY(f.view.isEnabled(QStringLiteral("cmdConvert")));
+    QVERIFY(!f.view.isEnabled(QStringLiteral("cmdCancel")));
+    QCOMPARE(f.ctl->LastRunResult, ConvertController::RunResult::NotStarted);
+    // Nothing was deleted.
+    QCOMPARE(qbtest::readBytes(f.out + QStringLiteral("/Log.txt")), QByteArray("old"));
+}
+
+void TestConversionRun::completedRunReportsTimesAndWritesEverything()
+{
+    Fixture f;
+    f.ctl->cmdConvert_Click();
+    QCOMPARE(f.ctl->LastRunResult, ConvertController::RunResult::Completed);
+    QVERIFY2(!f.ctl->LastReport.contains(QStringLiteral("Conversion Cancelled")), qPrintable(f.ctl->LastReport));
+    const QRegularExpression report(QStringLiteral("^Conversion Start: .+\r\nConversion Stop: .+\r\n\r\nElapsed Time: \\d\\d:\\d\\d:\\d\\d\r\n$"));
+    QVERIFY2(report.match(f.ctl->LastReport).hasMatch(), qPrintable(f.ctl->LastReport));
+    QCOMPARE(f.view.messages.last(), f.ctl->LastReport);
+    QVERIFY(f.view.progress().contains(QStringLiteral("Conversion Start Time: ")));
+    QVERIFY(f.view.isEnabled(QStringLiteral("cmdConvert")));
+    QVERIFY(!f.view.isEnabled(QStringLiteral("cmdCancel")));
+    QVERIFY(!f.ctl->StopConversion);
+
+    QCOMPARE(f.rows(QStringLiteral("phpBB3_forums1.txt")), 4);
+    QCOMPARE(f.rows(QStringLiteral("phpBB3_topics1.txt")), 3);
+    QCOMPARE(f.rows(QStringLiteral("phpBB3_posts1.txt")), 6);
+    QCOMPARE(f.rows(QStringLiteral("phpBB3_users1.txt")), 2);
+    QCOMPARE(f.rows(QStringLiteral("phpBB3_groups1.txt")), 1);
+    const QString sql = f.sql();
+    for (const char *t : {"phpBB3_groups", "phpBB3_posts", "phpBB3_forums", "phpBB3_users", "phpBB3_topics"})
+        QVERIFY2(sql.contains(QStringLiteral("INTO TABLE %1 CHARACTER SET").arg(QLatin1String(t))), t);
+    QVERIFY(!sql.contains(QStringLiteral("phpBB3_unknown")));
+    // The report is the last entry of both logs.
+    QVERIFY(qbtest::readText(f.out + QStringLiteral("/Log.txt")).endsWith(f.ctl->LastReport + CrLf));
+    QVERIFY(qbtest::readText(f.out + QStringLiteral("/LogError.txt")).endsWith(f.ctl->LastReport + CrLf));
+    QCOMPARE(f.view.text(QStringLiteral("txtMsgCount")).isEmpty(), false);
+    QCOMPARE(f.view.processedFolders(), (QStringList{"10", "11", "12"}));
+}
+
+void TestConversionRun::cancelDuringBoardsStillSavesWhatWasWritten()
+{
+    Fixture f;
+    f.view.cancelAtBoard = QStringLiteral("11");
+    f.ctl->cmdConvert_Click();
+    QCOMPARE(f.ctl->LastRunResult, ConvertController::RunResult::Cancelled);
+    QVERIFY(f.ctl->LastReport.startsWith(CrLf + CrLf + QStringLiteral("Conversion Cancelled") + CrLf + CrLf));
+    QCOMPARE(f.view.processedFolders(), (QStringList{"10", "11"}));
+    // Board 10 was converted; boards 11 and 12 were not reached; the users file is written.
+    QCOMPARE(f.rows(QStringLiteral("phpBB3_posts1.txt")), 2);
+    QCOMPARE(f.rows(QStringLiteral("phpBB3_topics1.txt")), 1);
+    QCOMPARE(f.rows(QStringLiteral("phpBB3_users1.txt")), 2);
+    const QString sql = f.sql();
+    QVERIFY(sql.contains(QStringLiteral("phpBB3_users1.txt")));
+    QVERIFY(sql.contains(QStringLiteral("phpBB3_topics1.txt")));
+    QVERIFY(sql.contains(QStringLiteral("phpBB3_posts1.txt")));
+    QVERIFY(qbtest::readText(f.out + QStringLiteral("/Log.txt")).contains(QStringLiteral("Conversion Cancelled")));
+    QVERIFY(!f.ctl->StopConversion);
+    QVERIFY(!f.view.busy());
+}
+
+void TestConversionRun::failedFolderSetupReportsCancelledWithEmptyStart()
+{
+    Fixture f;
+    f.view.setText(QStringLiteral("txtDiscusRootFolder"), f.dir.filePath(QStringLiteral("missing")));
+    f.ctl->cmdConvert_Click();
+    QCOMPARE(f.ctl->LastRunResult, ConvertController::RunResult::Cancelled);
+    QVERIFY(f.ctl->LastReport.contains(QStringLiteral("Conversion Cancelled")));
+    QVERIFY(f.ctl->LastReport.contains(QStringLiteral("Conversion Start: \r\n")));
+    QVERIFY(!QFile::exists(f.out + QStringLiteral("/Discus Conversion Import SQL.sql")));
+}
+
+void TestConversionRun::secondRunStartsOverAndKeepsTheChosenCharset()
+{
+    Fixture f;
+    f.ctl->cmdConvert_Click();
+    const QByteArray firstPosts = qbtest::readBytes(f.out + QStringLiteral("/phpBB3_posts1.txt"));
+    const QByteArray firstUsers = qbtest::readBytes(f.out + QStringLiteral("/phpBB3_users1.txt"));
+    QCOMPARE(f.ctl->DiscusCharset, QStringLiteral("utf-8"));
+    f.view.setText(QStringLiteral("cboCharset"), QStringLiteral("iso-8859-1"));
+    f.ctl->cmdConvert_Click();
+    QCOMPARE(f.ctl->DiscusCharset, QStringLiteral("iso-8859-1"));
+    QCOMPARE(f.ctl->LastRunResult, ConvertController::RunResult::Completed);
+    // Same ids and file numbers as the first run: counters and files started over.
+    QCOMPARE(qbtest::readBytes(f.out + QStringLiteral("/phpBB3_users1.txt")), firstUsers);
+    QCOMPARE(qbtest::readBytes(f.out + QStringLiteral("/phpBB3_posts1.txt")).size(), firstPosts.size());
+    QVERIFY(!QFile::exists(f.out + QStringLiteral("/phpBB3_posts2.txt")));
+    QCOMPARE(f.sql().count(QStringLiteral("phpBB3_posts1.txt")), 1);
+}
+
+void TestConversionRun::logsAreUtf16WithCrLfAndReachDiskEvery1000Lines()
+{
+    QTemporaryDir dir;
+    qbtest::RecorderView view;
+    ConvertController ctl(view, dir.filePath(QStringLiteral("qb.ini")), dir.path() + QLatin1Char('/'));
+    ctl.LogFile = dir.filePath(QStringLiteral("Log.txt"));
+    ctl.ErrorLogFile = dir.filePath(QStringLiteral("LogError.txt"));
+    ctl.openLogs();
+    QCOMPARE(qbtest::readBytes(ctl.ErrorLogFile), QByteArray("\xFF\xFE\r\0\n\0\r\0\n\0", 10));
+    for (int i = 0; i < 1000; ++i)
+        ctl.DisplayInfo(QStringLiteral("line %1 \u00e9").arg(i));
+    // Still open, but the thousand lines are on disk already.
+    const QByteArray onDisk = qbtest::readBytes(ctl.LogFile);
+    QVERIFY(onDisk.startsWith("\xFF\xFE"));
+    const QString text = qbtest::readText(ctl.LogFile);
+    QCOMPARE(text.count(CrLf), 1000);
+    QVERIFY(text.startsWith(QStringLiteral("line 0 \u00e9\r\nline 1 \u00e9\r\n")));
+    ctl.DisplayInfo(QStringLiteral("important"), false, false, true);
+    ctl.closeLogs();
+    QVERIFY(qbtest::readText(ctl.ErrorLogFile).endsWith(QStringLiteral("\r\n\r\nimportant\r\n")));
+    QCOMPARE(qbtest::readText(ctl.LogFile).count(CrLf), 1001);
+}
+
+void TestConversionRun::forcedLinesAreShownAndLoggedWithBothBoxesCleared()
+{
+    Fixture f;
+    f.ctl->ShowProgress = false;
+    f.ctl->LogProgress = false;
+    f.ctl->cmdConvert_Click();
+    QCOMPARE(f.ctl->LastRunResult, ConvertController::RunResult::Completed);
+    const QString log = qbtest::readText(f.out + QStringLiteral("/Log.txt"));
+    QVERIFY(log.contains(QStringLiteral("Conversion Start Time: ")));
+    QVERIFY(log.endsWith(f.ctl->LastReport + CrLf));
+    QVERIFY(!log.contains(QStringLiteral("Processing Page ")));
+    QVERIFY(!f.view.progress().contains(QStringLiteral("Processing Page ")));
+    QVERIFY(f.view.progress().contains(QStringLiteral("Conversion Start Time: ")));
+}
+
+void TestConversionRun::progressAreaStartsOverAtItsBound()
+{
+    QTemporaryDir dir;
+    qbtest::RecorderView view;
+    ConvertController ctl(view, dir.filePath(QStringLiteral("qb.ini")), dir.path() + QLatin1Char('/'));
+    const QString big(ConvertController::ProgressAreaCapacity / 2 + 1, QLatin1Char('x'));
+    ctl.DisplayInfo(big);
+    ctl.DisplayInfo(QStringLiteral("small"));
+    QCOMPARE(view.progressLength(), big.size() + 5);
+    ctl.DisplayInfo(big);
+    QCOMPARE(view.progress(), big);
+    ctl.DisplayInfo(QStringLiteral("next"));
+    QVERIFY(view.progress().endsWith(QStringLiteral("xnext")));
+}
+
+void TestConversionRun::cancelDisablesItselfAndShowsBusy()
+{
+    QTemporaryDir dir;
+    qbtest::RecorderView view;
+    ConvertController ctl(view, dir.filePath(QStringLiteral("qb.ini")), dir.path() + QLatin1Char('/'));
+    view.setEnabled(QStringLiteral("cmdCancel"), true);
+    ctl.cmdCancel_Click();
+    QVERIFY(ctl.StopConversion);
+    QVERIFY(!view.isEnabled(QStringLiteral("cmdCancel")));
+    QVERIFY(view.busy());
+    // File > Exit sets the flag and closes; the close box during a run waits for the run.
+    ctl.StopConversion = false;
+    ctl.mnuExit_Click();
+    QVERIFY(ctl.StopConversion);
+    QCOMPARE(view.closes, 1);
+    QVERIFY(ctl.requestClose());
+    ctl.Running = true;
+    ctl.StopConversion = false;
+    QVERIFY(!ctl.requestClose());
+    QVERIFY(ctl.StopConversion);
+    QVERIFY(ctl.closePending());
+}
+
+QTEST_GUILESS_MAIN(TestConversionRun)
+#include "tst_conversionrun.moc"
