@@ -98,9 +98,11 @@ bool DiscusProcessDiscusMainBoardFile(ConversionRun &run)
         return false;
     }
 
+    bool read = false;
     const bool completed = run.Trap(QStringLiteral("DiscusProcessDiscusMainBoardFile() - ") + mainFile, [&] {
         QString text;
-        if (!GetFileDataCharset(ctl, mainFile, text, QString(), true))
+        read = GetFileDataCharset(ctl, mainFile, text, QString(), true);
+        if (!read)
             return;
         run.ForumIdCounter = 0;
         run.LeftIdCounter = 1;
@@ -138,7 +140,7 @@ bool DiscusProcessDiscusMainBoardFile(ConversionRun &run)
     CloseImportFile(run, run.forums);
     CloseImportFile(run, run.posts);
     CloseImportFile(run, run.internalLinks);
-    return completed;
+    return completed && read;
 }
 
 void phpBB3WriteForumsFile(ConversionRun &run, const QString &name, qint32 &forumIdCounter, qint32 &leftIdCounter,

@@ -134,6 +134,13 @@ void frmConvert::setEnabled(const QString &name, bool enabled)
         ui->grpphpBB3->setEnabled(enabled);
         if (m_options)
             m_options->pages()->setEnabled(enabled);
+        // A field refused while it was locked (the admin check at the start of a run)
+        // gets the focus back once it can be edited again.
+        if (enabled && m_pendingFocus) {
+            QScopedValueRollback<bool> guard(m_inHandler, true);
+            m_pendingFocus->setFocus(Qt::OtherFocusReason);
+        }
+        m_pendingFocus = nullptr;
     }
 }
 
@@ -141,7 +148,10 @@ void frmConvert::setFocus(const QString &name)
 {
     // Focus moved by the program is no user leaving a field: no handler runs for it.
     QScopedValueRollback<bool> guard(m_inHandler, true);
-    if (QWidget *w = control(name))
+    QWidget *w = control(name);
+    if (w && !w->isEnabled())
+        m_pendingFocus = w;
+    else if (w)
         w->setFocus(Qt::OtherFocusReason);
 }
 

@@ -59,6 +59,7 @@ private:
 
     std::unique_ptr<Ui::frmConvert> ui;
     QPointer<frmOptions> m_options;
+    QPointer<QWidget> m_pendingFocus; // focus asked for while the field was locked
     std::unique_ptr<ConvertController> m_controller;
     QHash<QWidget *, void (ConvertController::*)()> m_lostFocus;
     bool m_inHandler = false;

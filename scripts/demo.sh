@@ -39,7 +39,7 @@ if [ -f "$schema" ] && command -v mariadbd >/dev/null && [ -f "$out/Discus Conve
   trap 'kill $(cat "$db/pid" 2>/dev/null) 2>/dev/null; sleep 1; rm -rf "$db"' EXIT
   mariadb-install-db --no-defaults --datadir="$db/data" --user=root --auth-root-authentication-method=normal >/dev/null 2>&1
   mariadbd --no-defaults --datadir="$db/data" --socket="$db/s.sock" --skip-networking --user=root \
-    --pid-file="$db/pid" --log-error="$db/err.log" &
+    --pid-file="$db/pid" --log-error="$db/err.log" 2>/dev/null &
   for _ in $(seq 1 100); do [ -S "$db/s.sock" ] && break; sleep 0.2; done
   sql() { mariadb --no-defaults --socket="$db/s.sock" -uroot "$@"; }
   sql -e "CREATE DATABASE demo CHARACTER SET utf8mb4 COLLATE utf8mb4_bin"

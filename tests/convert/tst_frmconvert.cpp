@@ -231,6 +231,17 @@ private slots:
         QCOMPARE(stored(settings, QStringLiteral("phpBB3_Admin")), QStringLiteral("Site Admin"));
     }
 
+    void convertWithEmptyAdmin()
+    {
+        open();
+        QTest::mouseClick(find<QPushButton>(QStringLiteral("cmdConvert")), Qt::LeftButton);
+        QCOMPARE(kkDialogs::shownMessages(), QStringList{QStringLiteral("Default Admin of your phpBB3 database must be filled in")});
+        QCOMPARE(QApplication::focusWidget(), find(QStringLiteral("txtDefaultAdmin")));
+        QVERIFY(find<QPushButton>(QStringLiteral("cmdConvert"))->isEnabled());
+        QVERIFY(!find<QPushButton>(QStringLiteral("cmdCancel"))->isEnabled());
+        QVERIFY(find(QStringLiteral("txtDefaultAdmin"))->isEnabled());
+    }
+
     void rootWithOrWithoutSeparator_data()
     {
         QTest::addColumn<bool>("trailingSeparator");
@@ -447,8 +458,10 @@ private slots:
         QVERIFY(!find<QAbstractButton>(QStringLiteral("cmdBrowseOutput"))->isEnabled());
         QVERIFY(!find<QCheckBox>(QStringLiteral("chkCreateAttachments"))->isEnabled());
         QVERIFY(find<QCheckBox>(QStringLiteral("chkShowProgress"))->isEnabled());
+        window->setFocus(QStringLiteral("txtDefaultAdmin")); // the admin check of a starting run
         window->setEnabled(QStringLiteral("cmdConvert"), true);
         QVERIFY(find(QStringLiteral("txtDefaultUsers"))->isEnabled());
+        QCOMPARE(QApplication::focusWidget(), find(QStringLiteral("txtDefaultAdmin")));
         QVERIFY(find<QCheckBox>(QStringLiteral("chkCreateAttachments"))->isEnabled());
         QVERIFY(!find(QStringLiteral("txtDiscusMessageFolder"))->isEnabled());
     }
