@@ -7,6 +7,7 @@
 #include "members/clsMember.h"
 #include "output/ImportFile.h"
 
+#include <QHash>
 #include <QSet>
 #include <QStringList>
 #include <QVector>
@@ -78,4 +79,16 @@ public:
     // Special character table (sequence -> replacement) and the redirection template.
     KeyedCollection<QString> SpecialCharacters;
     QString RedirectTemplate;
+
+    // Special characters and attachments additions.
+    // The table's sequences exactly as written. Named references differ by letter case
+    // ("&Eacute;" and "&eacute;"): an exact match wins, and SpecialCharacters above keeps
+    // only the sequences whose letter case does not matter (plus the unknown ones the
+    // scan has reported).
+    QHash<QString, QString> SpecialCharactersExact;
+    // Set by ProcessAttachments when it makes an attachments row for the post being
+    // converted. The posts reader clears it before each post's conversion and, when it is
+    // set afterwards, writes post_attachment 1 and the topic's topic_attachment 1.
+    bool CurrentPostHasAttachment = false;
+    // End of special characters and attachments additions.
 };

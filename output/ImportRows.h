@@ -227,12 +227,12 @@
     C(Int, group_legend, "group_legend")                                                              \
     C(Int, group_max_recipients, "group_max_recipients")
 
-// topic_id is never set: an empty field. The member for the column extension is
-// named extention.
+// topic_id is the topic of the post the file is attached to (phpBB finds a topic's
+// attachments by it). The member for the column extension is named extention.
 #define QB_ATTACHMENTS_COLUMNS(C)                                                                     \
     C(Int, attach_id, "attach_id")                                                                    \
     C(Int, post_msg_id, "post_msg_id")                                                                \
-    C(Raw, topic_id, "topic_id")                                                                      \
+    C(Int, topic_id, "topic_id")                                                                      \
     C(Int, in_message, "in_message")                                                                  \
     C(Int, poster_id, "poster_id")                                                                    \
     C(Int, is_orphan, "is_orphan")                                                                    \

@@ -1,0 +1,221 @@
+// Attachments: the file a post links in its attachment marker becomes an attachments row
+// and a copy in the attachments folder. Images: an image of the Discus site becomes an
+// [img] tag.
+#include "messages/modAttachments.h"
+
+#include "convert/ConversionRun.h"
+#include "members/modMD5Hash.h"
+#include "output/ImportRows.h"
+#include "output/TextCleaning.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QMimeDatabase>
+
+#include <limits>
+
+namespace {
+
+const QString CrLf = QStringLiteral("\r\n");
+const QString AttachmentOpen = QStringLiteral("<!--attachment:");
+const QString AttachmentClose = QStringLiteral("<!--/attachment-->");
+const QString HrefQuote = QStringLiteral("href=\"");
+const QString ImageOpen = QStringLiteral("<img src=");
+
+// An error line: shown, logged and written to the error log whatever the options say.
+void report(ConversionRun &run, const QString &text)
+{
+    run.DisplayInfo(text + CrLf, true, true, true);
+}
+
+// True when path, after its "." and ".." are resolved, lies inside folder.
+bool liesInside(const QString &path, const QString &folder)
+{
+    const QString root = QDir::cleanPath(folder);
+    const QString clean = QDir::cleanPath(path);
+    return !root.isEmpty() && clean.startsWith(root + QLatin1Char('/'));
+}
+
+// A candidate source: the Discus folder, the folder piece (none when empty) and the file.
+QString candidate(const QString &discusFolder, const QString &folderPiece, const QString &file)
+{
+    QString path = discusFolder;
+    if (!path.isEmpty() && !path.endsWith(QLatin1Char('/')))
+        path += QLatin1Char('/');
+    if (!folderPiece.isEmpty())
+        path += folderPiece + QLatin1Char('/');
+    return path + file;
+}
+
+// "scheme://host" of the old site's address, "" when it has no host.
+QString siteOrigin(const QString &website)
+{
+    const QStringList pieces = website.trimmed().split(QLatin1Char('/'));
+    if (pieces.size() < 3 || pieces.at(2).isEmpty())
+        return QString();
+    return pieces.at(0) + QStringLiteral("//") + pieces.at(2);
+}
+
+} // namespace
+
+QString ProcessAttachments(ConversionRun &run, QString &text, qint32 posterId)
+{
+    QString status = QStringLiteral("xx");
+    if (!run.ctl.CreateAttachments)
+        return status;
+    run.Trap(QStringLiteral("ProcessAttachments()"), [&] {
+        const QString marker = GetTextBetween(text, AttachmentOpen, AttachmentClose);
+        if (marker.isEmpty())
+            return;
+
+        // The anchor's address, its pieces split at "\" as the old site's paths were.
+        QString address = GetTextBetween(marker, HrefQuote, QStringLiteral("\" target="));
+        address.replace(QLatin1Char('/'), QLatin1Char('\\'));
+        address.remove(HrefQuote, Qt::CaseInsensitive);
+        const qsizetype target = address.indexOf(QStringLiteral("target="), 0, Qt::CaseInsensitive);
+        if (target >= 0)
+            address.truncate(target);
+        address.remove(QLatin1Char('"'));
+        address = address.trimmed();
+
+        for (const char *page : {"show.cgi", "showpage.html", ".html?", ".php"}) {
+            if (address.contains(QLatin1String(page), Qt::CaseInsensitive)) {
+                report(run, QStringLiteral("Attachment is not a valid type - ") + address);
+                return;
+            }
+        }
+        if (address.isEmpty()) {
+            report(run, QStringLiteral("Attachment is not a valid file - ") + address);
+            return;
+        }
+
+        // Only files on the old site's own host: piece 2 of an absolute address.
+        const QStringList pieces = address.split(QLatin1Char('\\'));
+        const QStringList site = run.ctl.DiscusWebsite.split(QLatin1Char('/'));
+        if (pieces.size() < 3 || site.size() < 3 || pieces.at(2).isEmpty()
+            || pieces.at(2).compare(site.at(2), Qt::CaseInsensitive) != 0)
+            return;
+
+        const QString file = pieces.last();
+        QString folderPiece = pieces.at(pieces.size() - 2);
+        // The address must not climb out of the Discus message folders.
+        if (file.isEmpty() || file == QLatin1String("..") || folderPiece == QLatin1String("..")) {
+            report(run, QStringLiteral("Attachment is not a valid file - ") + address);
+            return;
+        }
+        if (folderPiece.compare(QLatin1String("secure"), Qt::CaseInsensitive) == 0
+            || folderPiece.compare(QLatin1String("messages"), Qt::CaseInsensitive) == 0)
+            folderPiece.clear(); // the file lies directly in the messages folder
+
+        const QString &messages = run.ctl.DiscusMessageFolder;
+        const QString &secure = run.ctl.DiscusSecureMessageFolder;
+        const QString first = candidate(messages, folderPiece, file);
+        const QString second = candidate(secure, folderPiece, file);
+        if ((!messages.isEmpty() && !liesInside(first, messages)) || (!secure.isEmpty() && !liesInside(second, secure))) {
+            report(run, QStringLiteral("Attachment is not a valid file - ") + address);
+            return;
+        }
+        const auto isFile = [&](const QString &path, const QString &folder) {
+            return !folder.isEmpty() && run.ctl.gen().FileExists(path) && QFileInfo(path).isFile();
+        };
+        QString source;
+        if (isFile(first, messages))
+            source = first;
+        else if (isFile(second, secure))
+            source = second;
+        else {
+            report(run, QStringLiteral("Attachment File Does Not Exist (phpBB3 #Rec ") + QString::number(run.PostIdCounter)
+                            + QStringLiteral(") - ") + QDir::toNativeSeparators(first) + CrLf + QStringLiteral("   nor does ")
+                            + QDir::toNativeSeparators(second) + QStringLiteral(" - Original - ") + address);
+            return;
+        }
+
+        // The row belongs to the page the posts reader is reading.
+        if (!run.pageAttachmentRows)
+            throw QbError(QbErrNo::InternalError, QStringLiteral("Internal error - an attachment outside a page's posts - ")
+                                                      + QDir::toNativeSeparators(source));
+
+        const QFileInfo info(source);
+        const QString digest = MD5HashFile(source);
+        const qint32 attachId = ++run.AttachIdCounter;
+        const QString physical = QString::number(attachId) + QLatin1Char('_') + digest;
+
+        // The copy first: a row never points at a file that is not there.
+        QString folder = run.ctl.phpBB3AttachmentsFolder;
+        if (folder.endsWith(QLatin1Char('/')))
+            folder.chop(1);
+        const QString copy = folder + QLatin1Char('/') + physical;
+        QDir().mkpath(folder);
+        if (QFileInfo::exists(copy))
+            QFile::remove(copy);
+        if (!QFile::copy(source, copy))
+            throw QbError(QbErrNo::PathFileAccess, QStringLiteral("Path/File access error - cannot copy ")
+                                                       + QDir::toNativeSeparators(source) + QStringLiteral(" to ")
+                                                       + QDir::toNativeSeparators(copy));
+
+        // phpBB keeps extensions in lower case and checks them against its allowed list.
+        const QString name = info.fileName();
+        const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
+        const QString extension = dot < 0 ? QString() : name.mid(dot + 1).toLower();
+
+        const int level = qBound(0, run.CurrentLevel, run.dataIndex.upperBound());
+        clsTblAttachments row;
+        row.attach_id = attachId;
+        row.post_msg_id = run.PostIdCounter;
+        row.topic_id = run.dataIndex.at(level).topicId;
+        row.poster_id = posterId;
+        row.physical_filename = physical;
+        row.real_filename = EncodeSpecialCharacters(name);
+        row.extention = EncodeSpecialCharacters(extension);
+        // phpBB sends it as the download's content type.
+        row.mimetype = QMimeDatabase().mimeTypeForFile(source, QMimeDatabase::MatchExtension).name();
+        row.filesize = qint32(qMin<qint64>(info.size(), std::numeric_limits<qint32>::max()));
+        run.pageAttachmentRows->append(row.BuildString());
+        run.CurrentPostHasAttachment = true;
+
+        text.remove(marker, Qt::CaseInsensitive);
+        status = QStringLiteral("clip");
+    });
+    return status;
+}
+
+QString ProcessImages(ConversionRun &run, const QString &text)
+{
+    int start = int(text.indexOf(ImageOpen, 0, Qt::CaseInsensitive));
+    if (start < 0)
+        return text;
+    int end = 0;
+    const QString tag = GetTextBetween(text, ImageOpen, QStringLiteral(">"), start, end);
+    // The address part runs to " alt=" inside the tag; an image without one stays.
+    const qsizetype alt = tag.indexOf(QStringLiteral(" alt="), 0, Qt::CaseInsensitive);
+    if (alt < 0)
+        return text;
+    QString source = tag.left(alt);
+    if (!source.contains(QStringLiteral("/discus/messages/"), Qt::CaseInsensitive)
+        && !source.contains(QStringLiteral("/secure/"), Qt::CaseInsensitive))
+        return text;
+    // Only a double-quoted address is taken.
+    const QString openQuote = ImageOpen + QLatin1Char('"');
+    if (!source.startsWith(openQuote, Qt::CaseInsensitive))
+        return text;
+    source.remove(0, openQuote.size());
+    const qsizetype quote = source.indexOf(QLatin1Char('"'));
+    if (quote < 0)
+        return text;
+    QString address = source.left(quote).trimmed();
+    if (address.isEmpty())
+        return text;
+    // The image keeps its place on the old site: an address without a host gets the
+    // site's scheme and host (phpBB shows only images with a full address).
+    if (address.startsWith(QStringLiteral("//"))) {
+        const QString origin = siteOrigin(run.ctl.DiscusWebsite);
+        if (!origin.isEmpty())
+            address = origin.left(origin.indexOf(QLatin1Char('/'))) + address;
+    } else if (address.startsWith(QLatin1Char('/'))) {
+        address = siteOrigin(run.ctl.DiscusWebsite) + address;
+    }
+    QString result = text;
+    result.replace(tag, QStringLiteral("[img]") + address + QStringLiteral("[/img]"), Qt::CaseInsensitive);
+    return result;
+}

@@ -1,0 +1,26 @@
+#pragma once
+// Links between Discus pages: anchors in a post body become BBCode links, pointing at the
+// phpBB3 topic when the target page is converted already, otherwise recorded in the
+// internal links file and resolved by the update pass after all pages.
+#include <QString>
+
+class ConversionRun;
+
+// The text with every anchor to a Discus page rewritten as "[url=" address "]" text
+// "[/url]". A target in TopicIdsByNumber gets its "viewtopic.php?f=..&t=.." address at
+// once; an unknown target keeps its old address and is recorded in run.internalLinks as
+// "converted link^^forum id^page counter^post id^page number^target board^target page".
+// Anchors to other sites, to show.cgi / showpage.html, with an empty address and to
+// files (handed to ProcessAttachments) stay unchanged. Returns "" when the run is
+// stopped. Trap "DiscusProcessLinks()".
+QString DiscusProcessLinks(ConversionRun &run, const QString &text, qint32 pageCounter, qint32 forumId);
+
+// linkText ("[url=" address "]" text "[/url]") with every copy of its address replaced by
+// run.ctl.phpBB3ForumAddr + "viewtopic.php?f=" forum id "&t=" topic id, from mapItem
+// "forum id,topic id". Trap "BuildphpBB3Link()" (a map item without "," fails there).
+QString BuildphpBB3Link(ConversionRun &run, const QString &linkText, const QString &mapItem);
+
+// Reads the internal links file back and writes the updated copy (run.internalLinksUpdate)
+// in which field 1 of each record holds the phpBB3 link where the target is now known.
+// Trap "UpdateInternalLinks()".
+void UpdateInternalLinks(ConversionRun &run);

@@ -1,0 +1,25 @@
+#pragma once
+// A converted post body turned into phpBB's stored form: the XML that phpBB 3.2 and
+// 3.3 keep in post_text and render without parsing the BBCode again.
+#include <QString>
+
+// bbcodeWithTokens is the converted BBCode text as it leaves EncodeSpecialCharacters:
+// every row-breaking character stands as its three-character token ("([)", "(:)" ...).
+// The result is "<t>...</t>" when no BBCode was recognised, else "<r>...</r>" with the
+// elements B, I, U, SIZE, COLOR, URL and IMG, each keeping its original markup in
+// <s>...</s> and <e>...</e>. The tokens stay where their characters were, so the result
+// still fits a row; once the tokens are turned back into their characters (which the
+// import script does in the database) it is well-formed XML:
+// - "&", "<" and ">" of the text are escaped exactly once;
+// - "<br/>" stands before every line break (a lone CR counts as a line break, as in phpBB);
+// - [center], [font=...] and their closing tags are dropped, keeping their text;
+// - links and images are made only of http, https and ftp addresses (links also of
+//   mailto); any other address leaves its BBCode as plain text;
+// - unclosed, mis-nested, unknown or invalid BBCode stays plain text;
+// - bare addresses are not turned into links;
+// - characters outside the Basic Multilingual Plane become "&#NNN;", control
+//   characters that XML forbids are removed.
+QString phpBBStoredText(const QString &bbcodeWithTokens);
+
+// The bbcode_uid of every converted post: one fixed 8-character value.
+QString phpBBBbcodeUid();
