@@ -89,6 +89,12 @@ int runBatch(const QString &settingsFile, const QStringList &assignments)
             return BadArguments;
         }
         sets.append({a.left(eq).trimmed(), a.mid(eq + 1)});
+        // The target phpBB release is a choice of the options dialog's drop-down.
+        if (sets.last().first.compare(QLatin1String("phpBB3Version"), Qt::CaseInsensitive) == 0
+            && sets.last().second.trimmed() != QLatin1String("3.3") && sets.last().second.trimmed() != QLatin1String("3.2")) {
+            err << "quillbridge: phpBB3Version must be 3.3 or 3.2, got \"" << sets.last().second << "\"\n";
+            return BadArguments;
+        }
     }
 
     BatchView view;
@@ -104,6 +110,7 @@ int runBatch(const QString &settingsFile, const QStringList &assignments)
             field |= s.first.compare(QLatin1String(f.key), Qt::CaseInsensitive) == 0;
         for (const auto &c : checkKeys)
             field |= s.first.compare(QLatin1String(c.key), Qt::CaseInsensitive) == 0;
+        field |= s.first.compare(QLatin1String("phpBB3Version"), Qt::CaseInsensitive) == 0;
         if (!field)
             ctl.saveSetting(s.first, s.second);
     }
@@ -121,6 +128,10 @@ int runBatch(const QString &settingsFile, const QStringList &assignments)
             }
         if (s.first.compare(QLatin1String("Charset"), Qt::CaseInsensitive) == 0)
             view.setText(QStringLiteral("cboCharset"), s.second.trimmed());
+        if (s.first.compare(QLatin1String("phpBB3Version"), Qt::CaseInsensitive) == 0) {
+            view.setText(QStringLiteral("cboPhpBB3Version"), s.second.trimmed());
+            ctl.cboPhpBB3Version_Click();
+        }
     }
 
     ctl.cmdConvert_Click();

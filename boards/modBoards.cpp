@@ -1,5 +1,6 @@
 // The Discus main board file (categories and their boards), the forums rows written for
 // categories and pages, and the forum tree's nested set for the SQL script.
+#include "members/phpBBCleanString.h"
 #include "boards/modBoards.h"
 
 #include "boards/modTopics.h"
@@ -156,8 +157,9 @@ void phpBB3WriteForumsFile(ConversionRun &run, const QString &name, qint32 &foru
         row.left_id = leftIdCounter;
         row.right_id = parentId == 0 ? row.forum_id : parentId;
         ++leftIdCounter;
-        row.forum_name = FitColumnText(forumName);
-        row.forum_desc = description;
+        // phpBB keeps names and descriptions HTML-escaped and prints them as stored.
+        row.forum_name = FitColumnText(phpBBEscapeRowText(forumName));
+        row.forum_desc = phpBBEscapeRowText(description);
         row.enable_icons = 1;
         row.enable_indexing = 1;
         row.enable_prune = 0;

@@ -4,7 +4,10 @@
 
 #include "boards/modBoards.h"
 #include "convert/ConversionRun.h"
+#include "members/phpBBCleanString.h"
+#include "messages/modAnnouncements.h"
 #include "messages/modMessages.h"
+#include "messages/modRedirect.h"
 #include "output/ImportFile.h"
 #include "output/ImportRows.h"
 #include "output/TextCleaning.h"
@@ -213,9 +216,7 @@ void DiscusProcessBoardTopics(ConversionRun &run, const QString &page, const QSt
 
             QString description;
             if (flags & FoundAnnouncement) {
-                // The announcement conversion (its rows and BBCode) belongs here; until then
-                // the block becomes the description as plain text.
-                description = EncodeSpecialCharacters(RemoveTagInformation(M.announcementBlock));
+                description = phpBB3WriteAnnouncementMsg(run, M.announcementBlock);
             }
             if (M.passCount == 0)
                 phpBB3WriteForumsFile(run, pageName, run.ForumIdCounter, run.LeftIdCounter, parentForumId, description);
@@ -231,7 +232,7 @@ void DiscusProcessBoardTopics(ConversionRun &run, const QString &page, const QSt
                     lv().pageLink = link;
                     const QString subPagePath = LinkToLocalPath(run, link);
                     lv().subPagePath = subPagePath;
-                    // The redirection page of the sub page is written here.
+                    SaveRedirectFile(run, subPagePath, parentForumId, topicName, lv().PageLinkText, pageTitle);
                     run.DisplayInfo(indent + QStringLiteral("Processing Topic - ") + pageName + CrLf);
                     const qint32 forumId = run.ForumIdsByName.item(ForumNameKey(pageName));
                     DiscusProcessBoardTopics(run, subPagePath, categoryName, forumId, true);
@@ -331,30 +332,30 @@ void phpBB3WriteTopicsFile(ConversionRun &run, const QString &title, qint32 foru
         const MemberPtr &first = run.MembersById.item(QString::number(firstPosterId));
         const MemberPtr &last = run.MembersById.item(QString::number(lastPosterId));
 
-        // On a page read newest first, the oldest post (the page's last) starts the topic
-        // and the newest (the page's first) ends it, as the posters and times say.
-        const bool newestFirst = run.PostsNewestFirst && postCount > 1;
-
         clsTblTopics row;
         row.topic_id = topicId;
         row.forum_id = forumId;
-        row.topic_title = FitColumnText(title);
+        // Names and titles are stored HTML-escaped, as phpBB keeps them; only the
+        // administrator's name is coloured.
+        const auto colour = [](const MemberPtr &m) { return m->ID == 2 ? QStringLiteral("AA0000") : QString(); };
+        row.topic_title = FitColumnText(phpBBEscapeRowText(title));
         row.topic_poster = first->ID;
         row.topic_time = run.FirstPostTime;
         row.topic_views = postCount;
-        row.topic_first_post_id = newestFirst ? lastPostId : firstPostId;
-        row.topic_first_poster_name = FitColumnText(first->RealName);
-        row.topic_first_poster_colour = QStringLiteral("AA0000");
-        row.topic_last_post_id = newestFirst ? firstPostId : lastPostId;
+        row.topic_first_post_id = firstPostId;
+        row.topic_first_poster_name = FitColumnText(phpBBEscapeRowText(first->RealName));
+        row.topic_first_poster_colour = colour(first);
+        row.topic_last_post_id = lastPostId;
         row.topic_last_poster_id = last->ID;
-        row.topic_last_poster_name = FitColumnText(last->RealName);
-        row.topic_last_poster_colour = QStringLiteral("AA0000");
-        row.topic_last_post_subject = FitColumnText(title);
+        row.topic_last_poster_name = FitColumnText(phpBBEscapeRowText(last->RealName));
+        row.topic_last_poster_colour = colour(last);
+        row.topic_last_post_subject = FitColumnText(phpBBEscapeRowText(title));
         // A one-post page leaves no later post time: its only post is also its last.
         row.topic_last_post_time = postCount == 1 ? run.FirstPostTime : run.LastPostTime;
         row.poll_max_options = 1;
         row.topic_visibility = 1;
         row.topic_posts_approved = postCount;
+        row.topic_attachment = run.TopicHasAttachment ? 1 : 0;
 
         WriteFileLine(run, row.BuildString(), run.topics, QStringLiteral("phpBB3_topics"));
 

@@ -13,6 +13,7 @@ void ConversionRun::nameOutputFiles()
     table(forums, QStringLiteral("phpBB3_forums"));
     table(attachments, QStringLiteral("phpBB3_attachments"));
     table(groups, QStringLiteral("phpBB3_groups"));
+    table(userGroup, QStringLiteral("phpBB3_user_group"));
     internalLinks.name(out + QStringLiteral("InternalLinksXXX.txt"), QString());
     internalLinksUpdate.name(out + QStringLiteral("InternalLinksUpdateXXX.txt"), QString());
 }

@@ -34,6 +34,8 @@ public:
 
     // Import file series, in the order they are named, cleaned and closed.
     ImportFile topics, unknown, posts, users, forums, attachments, groups, internalLinks, internalLinksUpdate;
+    // Group memberships of the converted members, written with the users.
+    ImportFile userGroup;
     void nameOutputFiles(); // templates in the output folder, file number 1 each
 
     // Members and groups.
@@ -71,8 +73,7 @@ public:
     // back to one of them is not walked again.
     QSet<QString> WalkPagePaths;
     // The page the posts reader read last lists its posts newest first (its rows were
-    // written in reverse); the topics writer points the topic's first and last post at
-    // the oldest and the newest post then.
+    // written in reverse, numbered oldest first).
     bool PostsNewestFirst = false;
     // End of board walk and posts reader additions.
 
@@ -90,5 +91,7 @@ public:
     // converted. The posts reader clears it before each post's conversion and, when it is
     // set afterwards, writes post_attachment 1 and the topic's topic_attachment 1.
     bool CurrentPostHasAttachment = false;
+    // Set when a post of the page being read got an attachment: its topic row says so.
+    bool TopicHasAttachment = false;
     // End of special characters and attachments additions.
 };

@@ -4,6 +4,7 @@
 
 #include "output/TextCleaning.h"
 #include "output/TextFiles.h"
+#include "output/phpBBScript.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -155,6 +156,10 @@ void ConvertController::FormLoad()
     show(QStringLiteral("txtphpBB3OutputFolder"), QStringLiteral("phpBB3_OutputFolder"), defaultDiscusBase() + QStringLiteral("phpBB3/Output/"));
 
     view.setText(QStringLiteral("cboCharset"), readSetting(QStringLiteral("Charset"), QStringLiteral("utf-8")));
+    // The target phpBB release; anything but "3.2" means the current release, 3.3.
+    phpBB3Version = phpBBTargetVersion(readSetting(QStringLiteral("phpBB3Version"), QStringLiteral("3.3")));
+    view.setText(QStringLiteral("cboPhpBB3Version"), phpBB3Version);
+    saveSetting(QStringLiteral("phpBB3Version"), phpBB3Version);
 
     // The two progress boxes, then the four boxes of the options dialog.
     static const char *const boxes[][2] = {
@@ -349,6 +354,12 @@ void ConvertController::checkBox_Click(const QString &control)
         this->*box.flag = checked;
         return;
     }
+}
+
+void ConvertController::cboPhpBB3Version_Click()
+{
+    phpBB3Version = phpBBTargetVersion(view.text(QStringLiteral("cboPhpBB3Version")));
+    saveSetting(QStringLiteral("phpBB3Version"), phpBB3Version);
 }
 
 void ConvertController::SetupFolderLocations()

@@ -36,6 +36,7 @@ public:
     QString phpBB3DefaultAdmin;
     qint32 phpBB3DefaultUsers = 47;
     qint32 phpBB3DefaultGroups = 7;
+    QString phpBB3Version = QStringLiteral("3.3"); // target phpBB release: "3.3" or "3.2"
     bool CreateAttachments = true, CreateHiddenTopics = true, CreateRedirectionFiles = true,
          FindDiscusSpecialCharacters = true, ShowProgress = true, LogProgress = true;
     bool StopConversion = false;
@@ -66,6 +67,8 @@ public:
     void cmdHelp_Click();
     // A click on one of the six check boxes (progress and options): saves and sets its flag.
     void checkBox_Click(const QString &control);
+    // A choice in the options dialog's phpBB3 version drop-down: saves and sets phpBB3Version.
+    void cboPhpBB3Version_Click();
 
     void SetupFolderLocations();
     QString DetectDiscusCharset();

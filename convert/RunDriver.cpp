@@ -4,8 +4,10 @@
 #include "convert/ConversionRun.h"
 #include "members/modMembers.h"
 #include "messages/SpecialCharacters.h"
+#include "messages/modLinks.h"
 #include "output/ImportFile.h"
 #include "output/TextFiles.h"
+#include "output/phpBBScript.h"
 
 #include <QDateTime>
 #include <QLocale>
@@ -93,6 +95,7 @@ void ConvertController::cmdConvert_Click()
 
         // 10.
         phpBB3OpenOutputFiles(*run);
+        phpBBWriteScriptStart(*run);
 
         // 11. The charset is detected once; later runs use what the drop-down shows.
         if (!StopConversion) {
@@ -137,8 +140,9 @@ void ConvertController::cmdConvert_Click()
     // so far is saved with its load statement.
     if (prepared)
         Trap(QStringLiteral("cmdConvert_Click()"), [&] {
+            UpdateInternalLinks(*run);
             phpBB3CloseOutputFiles(*run);
-            phpBB3AppendForumTreeSql(*run);
+            phpBBAppendFinishingSql(*run);
         });
 
     // 17. From here on errors are ignored.

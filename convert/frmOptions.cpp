@@ -30,6 +30,8 @@ frmOptions::~frmOptions() = default;
 
 QTabBar *frmOptions::tabs() const { return ui->tbsOptions; }
 
+QComboBox *frmOptions::versionBox() const { return ui->cboPhpBB3Version; }
+
 QStackedWidget *frmOptions::pages() const { return ui->picOptions; }
 
 QList<QCheckBox *> frmOptions::optionBoxes() const

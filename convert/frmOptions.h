@@ -9,6 +9,7 @@ namespace Ui {
 class frmOptions;
 }
 class QCheckBox;
+class QComboBox;
 class QStackedWidget;
 class QTabBar;
 
@@ -22,6 +23,8 @@ public:
     QStackedWidget *pages() const;
     // The four option boxes, in the order of the page.
     QList<QCheckBox *> optionBoxes() const;
+    // The target phpBB release ("3.3" or "3.2"), saved when the choice changes.
+    QComboBox *versionBox() const;
 
 private:
     void showPage(int tab);

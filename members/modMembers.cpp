@@ -4,6 +4,7 @@
 
 #include "convert/ConversionRun.h"
 #include "members/modCRC32Hash.h"
+#include "members/phpBBCleanString.h"
 #include "output/ImportFile.h"
 #include "output/ImportRows.h"
 #include "output/TextCleaning.h"
@@ -60,12 +61,13 @@ qint32 numericField(const QString &field)
     return qint32(value);
 }
 
-// The phpBB3 id of the member's default group: the first of its group names that is
-// registered; 0 without groups.
-qint32 defaultGroupId(ConversionRun &run, const QString &groups)
+// The phpBB3 ids of the member's registered groups, in the order the member file names
+// them, each once.
+QVector<qint32> memberGroupIds(ConversionRun &run, const QString &groups)
 {
+    QVector<qint32> ids;
     if (groups.isEmpty())
-        return 0;
+        return ids;
     for (const QString &name : groups.split(QLatin1Char('/'))) {
         if (name.isEmpty())
             continue;
@@ -73,9 +75,21 @@ qint32 defaultGroupId(ConversionRun &run, const QString &groups)
         if (clean.isEmpty())
             continue;
         if (const GroupPtr *group = run.GroupsByName.find(clean))
-            return (*group)->ID;
+            if (!ids.contains((*group)->ID))
+                ids.append((*group)->ID);
     }
-    return 0;
+    return ids;
+}
+
+// phpBB's group of every registered member.
+constexpr qint32 RegisteredGroupId = 2;
+
+// A user name as phpBB stores it (HTML-escaped, NFC) and its clean form, from a member
+// name whose only token can be the line break.
+void phpBBNames(const QString &memberName, QString &stored, QString &clean)
+{
+    stored = phpBBStoredUserName(DecodeSpecialCharacters(memberName, QStringLiteral(" ")));
+    clean = phpBBCleanString(stored);
 }
 
 } // namespace
@@ -212,7 +226,7 @@ void phpBB3WriteGroupsFile(ConversionRun &run)
         run.GroupsByName.forEach([&](const QString &, const GroupPtr &group) {
             clsTblGroups row;
             row.group_id = group->ID;
-            row.group_name = group->Name;
+            row.group_name = phpBBEscapeRowText(group->Name);
             row.group_desc_options = 7;
             row.group_type = 0;
             row.group_max_recipients = 0;
@@ -229,6 +243,10 @@ void phpBB3WriteMemberFile(ConversionRun &run)
     run.DisplayInfo(CrLf + QStringLiteral("Writing phpBB3 Users Import File, Please Wait...") + CrLf, true, true);
     run.Trap(QStringLiteral("phpBB3WriteMemberFile()"), [&] {
         const QString table = QStringLiteral("phpBB3_users");
+        // phpBB finds a member at login by the clean form of the name, which must be unique
+        // on the board: the guest, the administrator and the release's bots hold theirs.
+        QSet<QString> taken = phpBBReservedCleanNames(
+            run.ctl.phpBB3Version, DecodeSpecialCharacters(run.ctl.phpBB3DefaultAdmin, QStringLiteral(" ")));
         bool first = true;
         run.MembersById.forEach([&](const QString &, const MemberPtr &m) {
             // The administrator, registered first, already exists in phpBB3.
@@ -237,14 +255,26 @@ void phpBB3WriteMemberFile(ConversionRun &run)
                 run.CvDoEvents();
                 return;
             }
+            QString stored, clean;
+            phpBBNames(m->username, stored, clean);
+            while (taken.contains(clean)) {
+                // The same rule as for repeated real names: a blank and the member's id.
+                const QString suffix = QLatin1Char(' ') + QString::number(m->ID);
+                m->username += suffix;
+                m->RealName += suffix;
+                phpBBNames(m->username, stored, clean);
+            }
+            taken.insert(clean);
+
+            const QVector<qint32> groupIds = memberGroupIds(run, m->Groups);
             clsTblUsers row;
             row.user_id = m->ID;
             row.user_type = 0;
-            row.group_id = defaultGroupId(run, m->Groups);
+            row.group_id = groupIds.isEmpty() ? RegisteredGroupId : groupIds.first();
             row.user_ip = m->IPAddr;
             row.user_regdate = m->RegisteredDate;
-            row.username = EncodeSpecialCharacters(m->username);
-            row.username_clean = EncodeSpecialCharacters(m->RealName).toLower() + QLatin1Char(' ') + QString::number(m->ID);
+            row.username = EncodeSpecialCharacters(stored);
+            row.username_clean = EncodeSpecialCharacters(clean);
             row.user_password = m->Password;
             row.user_email = m->Email;
             row.user_email_hash = phpBBEmailHash(m->Email);
@@ -255,7 +285,7 @@ void phpBB3WriteMemberFile(ConversionRun &run)
             row.user_dateformat = QStringLiteral("D M d, Y g:i a");
             row.user_style = 1;
             row.user_rank = 0;
-            row.user_colour = QStringLiteral("AA0000");
+            row.user_colour = QString(); // only the administrator's name is coloured
             row.user_full_folder = -3;
             row.user_topic_sortby_type = QStringLiteral("t");
             row.user_topic_sortby_dir = QStringLiteral("d");
@@ -267,9 +297,21 @@ void phpBB3WriteMemberFile(ConversionRun &run)
             row.user_allow_viewemail = 1;
             row.user_options = 230271;
             WriteFileLine(run, row.BuildString(), run.users, table);
+
+            // Memberships: the registered members' group and every Discus group of the member.
+            clsTblUserGroup membership;
+            membership.user_id = m->ID;
+            membership.group_id = RegisteredGroupId;
+            WriteFileLine(run, membership.BuildString(), run.userGroup, QStringLiteral("phpBB3_user_group"));
+            for (qint32 id : groupIds) {
+                membership.group_id = id;
+                WriteFileLine(run, membership.BuildString(), run.userGroup, QStringLiteral("phpBB3_user_group"));
+            }
             run.CvDoEvents();
         });
         if (run.users.isOpen())
             CloseImportFile(run, run.users);
+        if (run.userGroup.isOpen())
+            CloseImportFile(run, run.userGroup);
     });
 }

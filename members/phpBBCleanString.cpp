@@ -242,3 +242,10 @@ QSet<QString> phpBBReservedCleanNames(const QString &version, const QString &adm
         names.insert(phpBBCleanString(phpBBStoredUserName(name)));
     return names;
 }
+
+QString phpBBEscapeRowText(const QString &tokenized)
+{
+    QString out = tokenized.toHtmlEscaped();
+    out.replace(QStringLiteral("(})"), QStringLiteral("&quot;"));
+    return out;
+}

@@ -20,6 +20,10 @@ QString phpBBEscapeName(const QString &text);
 // by U+0338 stays "&lt;" + U+0338, where composing first would give U+226E.
 QString phpBBStoredUserName(const QString &raw);
 
+// A name or title column of an import row as phpBB stores it: the row text (with its
+// tokens) HTML-escaped once, the double-quote token becoming "&quot;".
+QString phpBBEscapeRowText(const QString &tokenized);
+
 // The user names a fresh phpBB board already holds: "Anonymous" (user 1), the
 // administrator's (user 2) and the search-engine bots of the release ("3.3": 55,
 // "3.2": 45; any other value counts as "3.3", the current release), raw as phpBB stores

@@ -26,7 +26,11 @@ QString topicAddress(const ConversionRun &run, const QString &mapItem)
     if (comma < 0)
         throw QbError(QbErrNo::SubscriptOutOfRange, QStringLiteral("Subscript out of range - page map item \"") + mapItem + QLatin1Char('"'));
     const qsizetype next = mapItem.indexOf(QLatin1Char(','), comma + 1);
-    return run.ctl.phpBB3ForumAddr + QStringLiteral("viewtopic.php?f=") + mapItem.left(comma) + QStringLiteral("&t=")
+    // The address field keeps no trailing "/", so the separator is added when missing.
+    QString forum = run.ctl.phpBB3ForumAddr;
+    if (!forum.isEmpty() && !forum.endsWith(QLatin1Char('/')))
+        forum += QLatin1Char('/');
+    return forum + QStringLiteral("viewtopic.php?f=") + mapItem.left(comma) + QStringLiteral("&t=")
         + mapItem.mid(comma + 1, next < 0 ? -1 : next - comma - 1);
 }
 

@@ -6,6 +6,12 @@
 #include "convert/ConversionRun.h"
 #include "members/modMD5Hash.h"
 #include "members/modMembers.h"
+#include "members/phpBBCleanString.h"
+#include "messages/modAttachments.h"
+#include "messages/phpBBStoredText.h"
+#include "messages/modFormatting.h"
+#include "messages/modLinks.h"
+#include "messages/modRedirect.h"
 #include "output/ImportFile.h"
 #include "output/ImportRows.h"
 #include "output/TextCleaning.h"
@@ -78,7 +84,6 @@ void DiscusProcessPostsOnPage(ConversionRun &run, const QString &pagePath, const
                               const QString &topicName, const QString &pageName, const QString &pageLinkText,
                               qint32 forumId, qint32 lastPosterId, qint32 firstPosterId, const QString &pageContent)
 {
-    Q_UNUSED(pageTitle);
     Q_UNUSED(topicName);
     Q_UNUSED(lastPosterId);
     Q_UNUSED(firstPosterId);
@@ -109,12 +114,24 @@ void DiscusProcessPostsOnPage(ConversionRun &run, const QString &pagePath, const
         run.DisplayInfo(indent + QStringLiteral("Processing Post for - ") + pageName + QStringLiteral(" - ") + path
                         + QStringLiteral(" - Record # ") + QString::number(firstPostId) + CrLf);
 
-        // The redirection page of this page is written here.
+        SaveRedirectFile(run, path, run.PageCounter, pageLinkText, pageName, pageTitle);
         run.FirstPostTime = 0;
         run.LastPostTime = 0;
         run.PostsNewestFirst = false;
+        run.TopicHasAttachment = false;
 
-        const QString postSubject = FitColumnText(pageLinkText);
+        const QString postSubject = FitColumnText(phpBBEscapeRowText(pageLinkText));
+
+        // First the posts are cut out of the page in page order: poster, time and the
+        // page's order. Post ids are handed out afterwards in time order, so they rise
+        // with time on newest-first pages too (phpBB takes the lowest id of a topic as its
+        // first post), and the body conversions see the id their post will carry.
+        struct PagePost {
+            int start = 0, end = 0;
+            QString number, name;
+            qint32 posterId = 0, time = 0;
+        };
+        QVector<PagePost> pagePosts;
         qint32 firstTime = 0;
         qint32 firstPagePoster = 0, lastPagePoster = 0;
         bool orderDecided = false, newestFirst = false;
@@ -128,70 +145,94 @@ void DiscusProcessPostsOnPage(ConversionRun &run, const QString &pagePath, const
             const int endAt = pageContent.indexOf(endMarker, postStart, Qt::CaseInsensitive);
             if (endAt < 0)
                 break; // a post without its end marker ends the page
-            const int postEnd = endAt + endMarker.size();
-            const QString post = pageContent.mid(postStart, postEnd - postStart);
-            searchFrom = postEnd;
+            PagePost p;
+            p.start = postStart;
+            p.end = endAt + endMarker.size();
+            searchFrom = p.end;
+            const QString post = pageContent.mid(p.start, p.end - p.start);
 
-            const QString postNumber = GetLeadingDigits(
+            p.number = GetLeadingDigits(
                 GetTextBetween(post, PostOpen, PostCloseStart).remove(PostOpen, Qt::CaseInsensitive));
 
-            QString name = StripSpecialCharacters(EncodeSpecialCharacters(
+            p.name = StripSpecialCharacters(EncodeSpecialCharacters(
                 RemoveTagInformation(GetTextBetween(post, QStringLiteral("<!--name-->"), QStringLiteral("<!--/name-->")))
                     .trimmed()));
-            if (name.isEmpty())
-                name = QStringLiteral("Anonymous");
-            const qint32 posterId = resolvePoster(run, name, indent);
-            run.CurrentPosterId = posterId;
-            if (posterId >= run.MemberPostCounts.size())
-                run.MemberPostCounts.resize(posterId + 101);
+            if (p.name.isEmpty())
+                p.name = QStringLiteral("Anonymous");
+            p.posterId = resolvePoster(run, p.name, indent);
+            run.CurrentPosterId = p.posterId;
+            if (p.posterId >= run.MemberPostCounts.size())
+                run.MemberPostCounts.resize(p.posterId + 101);
 
-            const qint32 time = postTime(post);
-            const int position = postRows.size() + 1;
-            if (position == 1) {
-                run.FirstPostTime = time;
-                firstTime = time;
-                firstPagePoster = posterId;
+            p.time = postTime(post);
+            if (pagePosts.isEmpty()) {
+                run.FirstPostTime = p.time;
+                firstTime = p.time;
+                firstPagePoster = p.posterId;
             } else {
-                run.LastPostTime = time;
-                if (!orderDecided && firstTime != time) {
+                run.LastPostTime = p.time;
+                if (!orderDecided && firstTime != p.time) {
                     orderDecided = true;
-                    newestFirst = firstTime - qint64(time) > 0;
+                    newestFirst = firstTime - qint64(p.time) > 0;
                 }
             }
-            lastPagePoster = posterId;
+            lastPagePoster = p.posterId;
+            if (p.posterId >= 0)
+                ++run.MemberPostCounts[p.posterId];
+            pagePosts.append(p);
 
+            // Cancel between posts: nothing of this page is written.
+            if (run.stopped())
+                return;
+            run.CvDoEvents();
+        }
+
+        // Then each post is converted and numbered in the order its row is written.
+        const int total = pagePosts.size();
+        for (int i = 0; i < total; ++i) {
+            const PagePost &p = pagePosts.at(newestFirst ? total - 1 - i : i);
+            const QString post = pageContent.mid(p.start, p.end - p.start);
             QString text = GetTextBetween(post, QStringLiteral("<!--Text-->"), QStringLiteral("<!--/Text-->"));
             const qint32 postId = ++run.PostIdCounter;
-            // The attachment, link, image and formatting conversions of the body come
-            // first here, in that order; then the remaining tags go and the characters
-            // that would break a row are encoded.
-            text = EncodeSpecialCharacters(RemoveTagInformation(text));
-
-            if (posterId >= 0)
-                ++run.MemberPostCounts[posterId];
+            run.CurrentPosterId = p.posterId;
+            run.CurrentPostHasAttachment = false;
+            ProcessAttachments(run, text, p.posterId);
+            text = DiscusProcessLinks(run, text, run.PageCounter, forumId);
+            text = ProcessImages(run, text);
+            text = DiscusProcessFormatting(run, text);
+            text = RemoveTagInformation(text);
+            // Character references of "<" and ">" survive the tag removal as references;
+            // now they become the characters, which the stored form escapes once.
+            for (const auto &ref : {std::pair<const char *, QChar>{"&lt;", u'<'}, {"&gt;", u'>'}, {"&#60;", u'<'}, {"&#62;", u'>'}})
+                text.replace(QLatin1String(ref.first), QString(ref.second), Qt::CaseInsensitive);
+            text = EncodeSpecialCharacters(text);
 
             clsTblPosts row;
             row.post_id = postId;
             row.topic_id = topicId;
             row.forum_id = forumId;
-            row.poster_id = posterId;
+            row.poster_id = p.posterId;
             row.icon_id = 0;
-            row.poster_ip = FitColumnText(topicNumber + QLatin1Char('^') + pageNumber + QLatin1Char('^') + postNumber, 40);
-            row.post_time = time;
+            row.poster_ip = FitColumnText(topicNumber + QLatin1Char('^') + pageNumber + QLatin1Char('^') + p.number, 40);
+            row.post_time = p.time;
             row.post_reported = 0;
             row.enable_bbcode = 1;
             row.enable_smilies = 1;
             row.enable_magic_url = 1;
             row.enable_sig = 1;
-            row.post_username = FitColumnText(name);
+            row.post_username = FitColumnText(phpBBEscapeRowText(p.name));
             row.post_subject = postSubject;
-            row.post_text = text;
+            // phpBB's stored form, which it renders without parsing the text again.
+            row.post_text = phpBBStoredText(text);
+            row.bbcode_uid = phpBBBbcodeUid();
             row.post_checksum = MD5HashString(run.ctl, text);
+            row.post_attachment = run.CurrentPostHasAttachment ? 1 : 0;
             row.post_postcount = 1;
             row.post_visibility = 1;
             postRows.append(row.BuildString());
+            if (run.CurrentPostHasAttachment)
+                run.TopicHasAttachment = true;
 
-            // Cancel between posts: nothing of this page is written.
             if (run.stopped())
                 return;
             run.CvDoEvents();
@@ -215,7 +256,7 @@ void DiscusProcessPostsOnPage(ConversionRun &run, const QString &pagePath, const
                         + QString::number(L.lastPostId) + CrLf);
 
         for (int i = 0; i < count; ++i) {
-            WriteFileLine(run, postRows.at(newestFirst ? count - 1 - i : i), run.posts, QStringLiteral("phpBB3_posts"));
+            WriteFileLine(run, postRows.at(i), run.posts, QStringLiteral("phpBB3_posts"));
             run.CvDoEvents();
         }
         for (const QString &row : std::as_const(attachments.rows))

@@ -98,7 +98,7 @@ void phpBB3OpenOutputFiles(ConversionRun &run)
         QFile::remove(out + QStringLiteral("Log.txt"));
         QFile::remove(out + QStringLiteral("LogError.txt"));
         for (const char *table : {"phpBB3_topics", "phpBB3_unknown", "phpBB3_users", "phpBB3_posts", "phpBB3_forums",
-                                  "phpBB3_attachments", "phpBB3_groups"})
+                                  "phpBB3_attachments", "phpBB3_groups", "phpBB3_user_group"})
             removeMatching(out, QLatin1String(table) + QStringLiteral("*.txt"));
         removeMatching(out, QStringLiteral("InternalLinks*.txt"));
         QFile::remove(out + QStringLiteral("Discus Special Characters.txt"));
@@ -130,7 +130,7 @@ void phpBB3CloseOutputFiles(ConversionRun &run)
     // others are still saved. The board phase normally closes the forums set itself; it
     // is in the list so that its rows are not lost when that phase ended on an error.
     for (ImportFile *set : {&run.topics, &run.unknown, &run.posts, &run.users, &run.attachments, &run.groups,
-                            &run.forums, &run.internalLinks, &run.internalLinksUpdate}) {
+                            &run.userGroup, &run.forums, &run.internalLinks, &run.internalLinksUpdate}) {
         if (set->isOpen())
             run.Trap(QStringLiteral("phpBB3CloseOutputFiles()"), [&] { CloseImportFile(run, *set); });
     }

@@ -72,6 +72,7 @@ QB_ROW_IMPLEMENT(clsTblPosts, QB_POSTS_COLUMNS, "phpBB3_posts")
 QB_ROW_IMPLEMENT(clsTblUsers, QB_USERS_COLUMNS, "phpBB3_users")
 QB_ROW_IMPLEMENT(clsTblGroups, QB_GROUPS_COLUMNS, "phpBB3_groups")
 QB_ROW_IMPLEMENT(clsTblAttachments, QB_ATTACHMENTS_COLUMNS, "phpBB3_attachments")
+QB_ROW_IMPLEMENT(clsTblUserGroup, QB_USER_GROUP_COLUMNS, "phpBB3_user_group")
 
 QStringList ImportColumns(const QString &tableName)
 {
@@ -87,5 +88,7 @@ QStringList ImportColumns(const QString &tableName)
         return clsTblGroups::columnNames();
     if (tableName == clsTblAttachments::tableName())
         return clsTblAttachments::columnNames();
+    if (tableName == clsTblUserGroup::tableName())
+        return clsTblUserGroup::columnNames();
     return {};
 }

@@ -246,6 +246,13 @@
     C(Int, filetime, "filetime")                                                                      \
     C(Int, thumbnail, "thumbnail")
 
+// A member's membership of a group (phpBB's user_group table).
+#define QB_USER_GROUP_COLUMNS(C)                                                                      \
+    C(Int, group_id, "group_id")                                                                      \
+    C(Int, user_id, "user_id")                                                                        \
+    C(Int, group_leader, "group_leader")                                                              \
+    C(Int, user_pending, "user_pending")
+
 // Member declarations generated from a column list.
 #define QB_ROW_MEMBER_Int(member) qint32 member = 0;
 #define QB_ROW_MEMBER_Int64(member) qint64 member = 0;
@@ -273,6 +280,7 @@ QB_ROW_CLASS(clsTblPosts, QB_POSTS_COLUMNS)
 QB_ROW_CLASS(clsTblUsers, QB_USERS_COLUMNS)
 QB_ROW_CLASS(clsTblGroups, QB_GROUPS_COLUMNS)
 QB_ROW_CLASS(clsTblAttachments, QB_ATTACHMENTS_COLUMNS)
+QB_ROW_CLASS(clsTblUserGroup, QB_USER_GROUP_COLUMNS)
 
 // The column names of an import table ("phpBB3_forums", ...) in column order; empty for
 // a table without a row class.

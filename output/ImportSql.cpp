@@ -4,6 +4,7 @@
 
 #include "convert/ConversionRun.h"
 #include "output/ImportRows.h"
+#include "output/phpBBScript.h"
 
 #include <QFile>
 
@@ -29,13 +30,19 @@ QString sqlStringBody(const QString &text)
 
 // The statement for one file, with its CR LF line ends and the two empty lines after it.
 // The files are UTF-8 and written without escapes, as the statement declares.
-QString loadStatement(const QString &filePath, const QString &tableName)
+QString loadStatement(const QString &filePath, const QString &tableName, const QString &version)
 {
     QString sql = QStringLiteral("LOAD DATA LOCAL INFILE '") + sqlStringBody(filePath) + QStringLiteral("' ")
         + (replacesRows(tableName) ? QStringLiteral("REPLACE ") : QString()) + QStringLiteral("INTO TABLE ")
         + tableName + QStringLiteral(" CHARACTER SET utf8mb4") + CrLf + QStringLiteral("FIELDS TERMINATED BY ','")
         + CrLf + QStringLiteral("ENCLOSED BY '\"' ESCAPED BY ''LINES TERMINATED BY '\\r\\n'");
-    const QStringList columns = ImportColumns(tableName);
+    QStringList columns = ImportColumns(tableName);
+    // phpBB 3.3 has no user_email_hash: the field goes to a user variable and is dropped.
+    if (tableName == QLatin1String("phpBB3_users") && phpBBTargetVersion(version) == QLatin1String("3.3")) {
+        const int hash = columns.indexOf(QStringLiteral("user_email_hash"));
+        if (hash >= 0)
+            columns[hash] = QStringLiteral("@skip");
+    }
     if (!columns.isEmpty())
         sql += CrLf + QLatin1Char('(') + columns.join(QLatin1Char(',')) + QLatin1Char(')');
     sql += QLatin1Char(';') + CrLf + CrLf + CrLf;
@@ -50,7 +57,7 @@ void CreateImportSQL(ConversionRun &run, const QString &filePath, const QString 
         QFile script(run.ctl.ImportScriptFile);
         if (!script.open(QIODevice::WriteOnly | QIODevice::Append))
             throw QbError(QbErrNo::PathFileAccess, run.ctl.ImportScriptFile + QStringLiteral(" - ") + script.errorString());
-        const QByteArray bytes = loadStatement(filePath, tableName).toUtf8();
+        const QByteArray bytes = loadStatement(filePath, tableName, run.ctl.phpBB3Version).toUtf8();
         if (script.write(bytes) != bytes.size() || !script.flush())
             throw QbError(QbErrNo::FileIO, run.ctl.ImportScriptFile + QStringLiteral(" - ") + script.errorString());
         script.close();

@@ -308,3 +308,34 @@ QString GetTextBetween(const QString &text, const QString &startMarker, const QS
     int startPos = 0, endPos = 0;
     return GetTextBetween(text, startMarker, endMarker, startPos, endPos);
 }
+
+QString DecodeSpecialCharacters(const QString &text, const QString &lineBreak)
+{
+    if (!text.contains(QLatin1Char('(')))
+        return text;
+    QString out;
+    out.reserve(text.size());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text.at(i) == QLatin1Char('(') && i + 2 < text.size() && text.at(i + 2) == QLatin1Char(')')) {
+            QString replacement;
+            switch (text.at(i + 1).unicode()) {
+            case '[': replacement = QStringLiteral(","); break;
+            case '\\': replacement = QString(QChar(0x201E)); break;
+            case '}': replacement = QStringLiteral("\""); break;
+            case ']': replacement = QString(QChar(0x201D)); break;
+            case '|': replacement = QString(QChar(0x201C)); break;
+            case '{': replacement = QStringLiteral("'"); break;
+            case ':': replacement = lineBreak; break;
+            case '<': replacement = QStringLiteral("`"); break;
+            default: break;
+            }
+            if (!replacement.isNull()) {
+                out += replacement;
+                i += 2;
+                continue;
+            }
+        }
+        out += text.at(i);
+    }
+    return out;
+}

@@ -9,6 +9,9 @@ QString RemoveTagInformation(const QString &text);
 // "," "([)", U+201E "(\)", '"' "(})", U+201D "(])", U+201C "(|)", "'" "({)",
 // CR LF and LF "(:)", "`" "(<)".
 QString EncodeSpecialCharacters(const QString &text);
+// The reverse of EncodeSpecialCharacters: every token becomes its character again, the
+// line-break token becomes lineBreak.
+QString DecodeSpecialCharacters(const QString &text, const QString &lineBreak);
 // For names, after EncodeSpecialCharacters: deletes the tokens (but "(:)") and "?", "^", " .", "...".
 QString StripSpecialCharacters(const QString &text);
 // The run of decimal digits at the start of the trimmed text ("0012" stays "0012").

@@ -21,6 +21,7 @@ set +e
   --set "phpBB3_Admin=admin" \
   --set "phpBB3_Users=57" \
   --set "phpBB3_Groups=7" \
+  --set "phpBB3Version=3.3" \
   --set "Display=1" --set "Log=1"
 status=$?
 set -e
@@ -29,11 +30,11 @@ echo "Conversion finished with exit code $status. Output: $out"
 echo "Rows per import file:"
 for f in "$out"/phpBB3_*.txt; do
   [ -e "$f" ] || continue
-  printf '  %-32s %6d rows\n' "$(basename "$f")" "$(grep -c $'\r$' "$f" || true)"
+  printf '  %-34s %6d rows\n' "$(basename "$f")" "$(grep -c $'\r$' "$f" || true)"
 done
 
-# Load the script into a private MariaDB server holding phpBB3's tables.
-schema="$root/../shared/phpbb/phpbb3-tables.sql"
+# Load the script into a private MariaDB server holding a freshly installed phpBB 3.3 board.
+schema="$root/../shared/phpbb/phpbb33-fresh.sql"
 if [ -f "$schema" ] && command -v mariadbd >/dev/null && [ -f "$out/Discus Conversion Import SQL.sql" ]; then
   db=$(mktemp -d)
   trap 'kill $(cat "$db/pid" 2>/dev/null) 2>/dev/null; sleep 1; rm -rf "$db"' EXIT
@@ -42,13 +43,13 @@ if [ -f "$schema" ] && command -v mariadbd >/dev/null && [ -f "$out/Discus Conve
     --pid-file="$db/pid" --log-error="$db/err.log" 2>/dev/null &
   for _ in $(seq 1 100); do [ -S "$db/s.sock" ] && break; sleep 0.2; done
   sql() { mariadb --no-defaults --socket="$db/s.sock" -uroot "$@"; }
-  sql -e "CREATE DATABASE demo CHARACTER SET utf8mb4 COLLATE utf8mb4_bin"
+  sql -e "CREATE DATABASE demo CHARACTER SET utf8 COLLATE utf8_bin"
   sql demo < "$schema"
   (cd "$out" && sql --local-infile=1 --show-warnings demo < "Discus Conversion Import SQL.sql") > "$demo/load.log" 2>&1 \
     || { echo "Loading the script failed:"; cat "$demo/load.log"; exit 1; }
   echo
   echo "Loaded into MariaDB (warnings: $(grep -c -i warning "$demo/load.log" || true)):"
-  for t in forums topics posts users groups attachments; do
+  for t in forums topics posts users groups user_group attachments; do
     printf '  %-22s %6s rows\n' "phpBB3_$t" "$(sql -N -B demo -e "SELECT COUNT(*) FROM phpBB3_$t")"
   done
 fi

@@ -116,6 +116,9 @@ struct Fixture {
         ctl->DiscusCharset = QStringLiteral("utf-8");
         ctl->CreateHiddenTopics = true;
         ctl->FindDiscusSpecialCharacters = false;
+        // Redirection pages and attachments have tests of their own.
+        ctl->CreateRedirectionFiles = false;
+        ctl->CreateAttachments = false;
         ctl->ShowProgress = true;
         ctl->LogProgress = true;
         ctl->phpBB3DefaultAdmin = QStringLiteral("Admin");

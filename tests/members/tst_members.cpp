@@ -121,6 +121,7 @@ private slots:
     void postCountArrayGrows_data();
     void postCountArrayGrows();
     void usersFileRows();
+    void membershipsAndLoginNames();
     void usersFileSplit();
     void noGroupsNoGroupsFile();
     void manyMembers();
@@ -440,9 +441,9 @@ void TestMembers::usersFileRows()
     const QStringList rows = s.outLines("phpBB3_users1.txt");
     QCOMPARE(rows.size(), 6);
     QCOMPARE(rows.at(0),
-             QStringLiteral("48,0,8,\"\",0,\"10.0.0.1\",1100000000,\"bob\",\"bob smith 48\",\"secret\",0,\"bob@example.com\","
+             QStringLiteral("48,0,8,\"\",0,\"10.0.0.1\",1100000000,\"bob\",\"bob\",\"secret\",0,\"bob@example.com\","
                             "168741580215,\"\",0,0,1200000000,\"\",\"\",0,0,0,0,0,0,12,\"en\",\"UTC\",\"D M d, Y g:i a\",1,0,"
-                            "\"AA0000\",0,0,0,0,-3,0,0,\"t\",\"d\",0,\"t\",\"a\",0,1,0,1,1,1,0,230271,\"\",\"\",0,0,\"\",\"\","
+                            "\"\",0,0,0,0,-3,0,0,\"t\",\"d\",0,\"t\",\"a\",0,1,0,1,1,1,0,230271,\"\",\"\",0,0,\"\",\"\","
                             "\"\",\"\",\"\",\"\",\"\",0,0,0"));
     QList<int> ids, groups, posts;
     for (const QString &row : rows) {
@@ -454,12 +455,42 @@ void TestMembers::usersFileRows()
         QVERIFY2(f.at(8).count(QLatin1Char('"')) == 2, qPrintable(row)); // no quote inside a name
     }
     QCOMPARE(ids, (QList<int>{48, 49, 50, 51, 52, 53}));
-    QCOMPARE(groups, (QList<int>{8, 0, 9, 0, 0, 0}));
+    // A member without a Discus group is in phpBB's registered members' group.
+    QCOMPARE(groups, (QList<int>{8, 2, 9, 2, 2, 2}));
     QCOMPARE(posts, (QList<int>{12, 0, 0, 0, 0, 0}));
-    QCOMPARE(rowFields(rows.at(4)).at(8), QStringLiteral("\"jane doe 52\""));
+    QCOMPARE(rowFields(rows.at(4)).at(8), QStringLiteral("\"jd\""));
     QCOMPARE(rowFields(rows.at(5)).at(7), QStringLiteral("\"Drive By\""));
     QCOMPARE(s.loadedFiles("phpBB3_users"), QStringList{"phpBB3_users1.txt"});
     QVERIFY(!run->users.isOpen());
+}
+
+void TestMembers::membershipsAndLoginNames()
+{
+    Setup s;
+    s.memberFile({line("bob", "Bob", "", "Admins/Moderators/admins"), line("BOB", "Robert"), line("Anonymous", ""),
+                  line("admin", "Other Admin"), line("Tom & Jerry", ""), line("O'Brien", "")});
+    auto run = s.newRun();
+    DiscusReadUserFile(*run);
+    phpBB3WriteMemberFile(*run);
+    const QStringList rows = s.outLines("phpBB3_users1.txt");
+    QCOMPARE(rows.size(), 6);
+    QStringList names, cleans;
+    for (const QString &row : rows) {
+        const QStringList f = rowFields(row);
+        names << f.at(7);
+        cleans << f.at(8);
+    }
+    // Clean names are phpBB's and unique: a repeat of an earlier member's, the guest's or
+    // the administrator's gets a blank and the member's id.
+    QCOMPARE(names, (QStringList{"\"bob\"", "\"BOB 49\"", "\"Anonymous 50\"", "\"admin 51\"",
+                                 "\"Tom &amp; Jerry\"", "\"OBrien\""}));
+    QCOMPARE(cleans, (QStringList{"\"bob\"", "\"bob 49\"", "\"anonymous 50\"", "\"admin 51\"",
+                                  "\"tom &amp; jerry\"", "\"obrien\""}));
+    QCOMPARE(run->MembersById.item(QStringLiteral("49"))->RealName, QStringLiteral("Robert 49"));
+    // Every member is in the registered group, and in each of its Discus groups once.
+    QCOMPARE(s.outLines("phpBB3_user_group1.txt"),
+             (QStringList{"2,48,0,0", "8,48,0,0", "9,48,0,0", "2,49,0,0", "2,50,0,0", "2,51,0,0", "2,52,0,0", "2,53,0,0"}));
+    QVERIFY(s.loadedFiles("phpBB3_user_group").contains(QStringLiteral("phpBB3_user_group1.txt")));
 }
 
 void TestMembers::usersFileSplit()

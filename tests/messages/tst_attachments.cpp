@@ -23,6 +23,7 @@ struct AttachFixture : Fixture {
     AttachFixture()
     {
         ctl->DiscusWebsite = Site;
+        ctl->CreateAttachments = true;
         attachments = out + QStringLiteral("attachments");
         ctl->phpBB3AttachmentsFolder = attachments;
         QDir().mkpath(attachments);

@@ -71,8 +71,12 @@ void TestPosts::rowsOfAscendingPage()
     QCOMPARE(p.value(QStringLiteral("post_time")), QStringLiteral("1000"));
     QCOMPARE(p.value(QStringLiteral("post_username")), QStringLiteral("Jane Doe"));
     QCOMPARE(p.value(QStringLiteral("post_subject")), QStringLiteral("Owl({)s Link"));
-    const QString text = QStringLiteral("Hello([) (})world(})(:)it({)s me");
-    QCOMPARE(p.value(QStringLiteral("post_text")), text);
+    // Bold becomes BBCode; the remaining tags go and row-breaking characters are tokens.
+    const QString text = QStringLiteral("Hello([) [b](})world(})[/b](:)it({)s me");
+    // Stored as phpBB keeps it: BBCode elements, "<br/>" before each line break.
+    QCOMPARE(p.value(QStringLiteral("post_text")),
+             QStringLiteral("<r>Hello([) <B><s>[b]</s>(})world(})<e>[/b]</e></B><br/>(:)it({)s me</r>"));
+    QCOMPARE(p.value(QStringLiteral("bbcode_uid")), QStringLiteral("qbconv01"));
     QCOMPARE(p.value(QStringLiteral("post_checksum")), MD5HashString(*f.ctl, text));
     QCOMPARE(p.value(QStringLiteral("post_postcount")), QStringLiteral("1"));
     QCOMPARE(p.value(QStringLiteral("post_visibility")), QStringLiteral("1"));
@@ -119,8 +123,10 @@ void TestPosts::newestFirstPageIsWrittenInReverse()
                      + post(1, QStringLiteral("Cleo"), QStringLiteral("100"), QStringLiteral("oldest")));
     QVERIFY(!f.ctl->StopConversion);
     const QVector<Row> posts = f.posts();
-    QCOMPARE(column(posts, QStringLiteral("post_text")), QStringList({"oldest", "middle", "newest"}));
-    QCOMPARE(column(posts, QStringLiteral("post_id")), QStringList({"3", "2", "1"}));
+    QCOMPARE(column(posts, QStringLiteral("post_text")), QStringList({"<t>oldest</t>", "<t>middle</t>", "<t>newest</t>"}));
+    // Ids are handed out in the order the rows are written, so they rise with time.
+    QCOMPARE(column(posts, QStringLiteral("post_id")), QStringList({"1", "2", "3"}));
+    QCOMPARE(column(posts, QStringLiteral("poster_ip")), QStringList({"12^345^1", "12^345^2", "12^345^3"}));
     QCOMPARE(column(posts, QStringLiteral("post_time")), QStringList({"100", "300", "300"}));
     const DataIndexLevel &L = f.run->dataIndex.at(1);
     QCOMPARE(L.firstPosterId, c);
@@ -140,8 +146,8 @@ void TestPosts::newestFirstPageIsWrittenInReverse()
     QCOMPARE(t.value(QStringLiteral("topic_last_poster_name")), QStringLiteral("Anna"));
     QCOMPARE(t.value(QStringLiteral("topic_time")), QStringLiteral("100"));
     QCOMPARE(t.value(QStringLiteral("topic_last_post_time")), QStringLiteral("300"));
-    QCOMPARE(t.value(QStringLiteral("topic_first_post_id")), QStringLiteral("3"));
-    QCOMPARE(t.value(QStringLiteral("topic_last_post_id")), QStringLiteral("1"));
+    QCOMPARE(t.value(QStringLiteral("topic_first_post_id")), QStringLiteral("1"));
+    QCOMPARE(t.value(QStringLiteral("topic_last_post_id")), QStringLiteral("3"));
     QCOMPARE(t.value(QStringLiteral("topic_views")), QStringLiteral("3"));
     Q_UNUSED(b);
 }
@@ -153,7 +159,7 @@ void TestPosts::equalTimesKeepPageOrder()
     readPosts(f, post(1, QStringLiteral("Admin"), QStringLiteral("50"), QStringLiteral("one"))
                      + post(2, QStringLiteral("Admin"), QStringLiteral("50"), QStringLiteral("two"))
                      + post(3, QStringLiteral("Admin"), QStringLiteral("60"), QStringLiteral("three")));
-    QCOMPARE(column(f.posts(), QStringLiteral("post_text")), QStringList({"one", "two", "three"}));
+    QCOMPARE(column(f.posts(), QStringLiteral("post_text")), QStringList({"<t>one</t>", "<t>two</t>", "<t>three</t>"}));
     QVERIFY(f.progress().contains(QStringLiteral("Re-ordering Posts - 3 - 1 to 3")));
 }
 
@@ -237,7 +243,7 @@ void TestPosts::missingEndMarkerEndsPage()
                      + post(2, QStringLiteral("Admin"), QStringLiteral("2"), QStringLiteral("two")) + broken
                      + post(4, QStringLiteral("Admin"), QStringLiteral("4"), QStringLiteral("four")));
     QVERIFY(!f.ctl->StopConversion);
-    QCOMPARE(column(f.posts(), QStringLiteral("post_text")), QStringList({"one", "two"}));
+    QCOMPARE(column(f.posts(), QStringLiteral("post_text")), QStringList({"<t>one</t>", "<t>two</t>"}));
     QCOMPARE(f.run->PostIdCounter, 2);
 }
 
@@ -307,7 +313,7 @@ void TestPosts::manyPostsOnOnePage()
     QVERIFY(!f.ctl->StopConversion);
     const QVector<Row> posts = f.posts();
     QCOMPARE(posts.size(), count);
-    QCOMPARE(posts.last().value(QStringLiteral("post_text")), QStringLiteral("Post number 20000"));
+    QCOMPARE(posts.last().value(QStringLiteral("post_text")), QStringLiteral("<t>Post number 20000</t>"));
     QCOMPARE(posts.last().value(QStringLiteral("post_id")), QString::number(count));
     QCOMPARE(f.run->MemberPostCounts.at(2), count / 2);
 }

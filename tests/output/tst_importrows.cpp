@@ -54,7 +54,7 @@ private slots:
     void newRowRendersDefaults_data();
     void newRowRendersDefaults();
     void textInsertedUnchangedAndIntegersSigned();
-    void attachmentsRowHasEmptyTopicField();
+    void attachmentsRowHasBareTopicId();
     void reusedRowKeepsUnsetMembers();
     void emailHashKeepsSixtyFourBits();
 };
@@ -96,7 +96,7 @@ void TestImportRows::newRowRendersDefaults_data()
     QTest::newRow("users") << clsTblUsers().BuildString()
                            << "IIITITITTTITITIIITTIIIIIIITTTIITIIIIIIITTITTIIIIIIIITTIITTTTTTTIII";
     QTest::newRow("groups") << clsTblGroups().BuildString() << "IIIITTTITITTIIITIIIII";
-    QTest::newRow("attachments") << clsTblAttachments().BuildString() << "IIRIIITTITTTIII";
+    QTest::newRow("attachments") << clsTblAttachments().BuildString() << "IIIIIITTITTTIII";
 }
 
 void TestImportRows::newRowRendersDefaults()
@@ -135,7 +135,7 @@ void TestImportRows::textInsertedUnchangedAndIntegersSigned()
     QCOMPARE(userFields.at(28) + QLatin1Char(',') + userFields.at(29), QStringLiteral("\"D M d, Y g:i a\""));
 }
 
-void TestImportRows::attachmentsRowHasEmptyTopicField()
+void TestImportRows::attachmentsRowHasBareTopicId()
 {
     clsTblAttachments a;
     a.attach_id = 3;
@@ -145,8 +145,10 @@ void TestImportRows::attachmentsRowHasEmptyTopicField()
     a.real_filename = QStringLiteral("file.pdf");
     a.extention = QStringLiteral("pdf");
     a.filesize = 40960;
+    a.topic_id = 77;
+    // phpBB needs the topic: an empty integer field would load as 0 with a warning.
     QCOMPARE(a.BuildString(),
-             QStringLiteral("3,1207,,0,51,0,\"51_file.pdf\",\"file.pdf\",0,\"\",\"pdf\",\"\",40960,0,0"));
+             QStringLiteral("3,1207,77,0,51,0,\"51_file.pdf\",\"file.pdf\",0,\"\",\"pdf\",\"\",40960,0,0"));
     QCOMPARE(clsTblAttachments::columnNames().at(10), QStringLiteral("extension"));
 }
 
