@@ -4,6 +4,7 @@
 // a working board: texts without row tokens, categories and forums with phpBB's own
 // permissions, right counters and totals, and no trace of phpBB's sample content.
 #include "convert/ConvertController.h"
+#include "members/phpBBCleanString.h"
 #include "output/phpBBScript.h"
 #include "tests/support/MariaDb.h"
 #include "tests/support/TestSupport.h"
@@ -12,6 +13,7 @@
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QTemporaryDir>
+#include <QXmlStreamReader>
 #include <QtTest>
 
 using qbtest::MariaDb;
@@ -103,6 +105,10 @@ private slots:
     void permissionsLikePhpbbsSamples();
     void membersAreRegistered_data();
     void membersAreRegistered();
+    void postTextsAreStoredForm_data();
+    void postTextsAreStoredForm();
+    void membersCanLogIn_data();
+    void membersCanLogIn();
     void countersAndTotals_data();
     void countersAndTotals();
     void sampleContentGoneAndSearchCleared_data();
@@ -332,6 +338,57 @@ void TestPhpbbReady::membersAreRegistered()
                                          "(SELECT 1 FROM phpBB3_user_group g WHERE g.user_id = u.user_id AND g.group_id = 2 "
                                          "AND g.user_pending = 0)")
                               .arg(users)),
+             QStringLiteral("0"));
+}
+
+void TestPhpbbReady::postTextsAreStoredForm_data()
+{
+    loadsWithoutWarnings_data();
+}
+
+// Every converted post text is phpBB's stored form: well-formed XML with a <t> or <r> root,
+// so phpBB renders it without parsing the text again.
+void TestPhpbbReady::postTextsAreStoredForm()
+{
+    QFETCH(QString, release);
+    const QList<QStringList> rows =
+        db.rows(loaded(release), QStringLiteral("SELECT post_id, HEX(post_text), bbcode_uid FROM phpBB3_posts ORDER BY post_id"));
+    QVERIFY(rows.size() >= 30);
+    int richPosts = 0;
+    for (const QStringList &row : rows) {
+        const QString text = QString::fromUtf8(QByteArray::fromHex(row.value(1).toLatin1()));
+        QXmlStreamReader xml(text);
+        while (!xml.atEnd())
+            xml.readNext();
+        QVERIFY2(!xml.hasError(), qPrintable(row.value(0) + QStringLiteral(": ") + xml.errorString() + QStringLiteral(" in ") + text));
+        QVERIFY2(text.startsWith(QStringLiteral("<t>")) || text.startsWith(QStringLiteral("<r>")), qPrintable(text));
+        QCOMPARE(row.value(2), QStringLiteral("qbconv01"));
+        richPosts += text.startsWith(QStringLiteral("<r>"));
+    }
+    QVERIFY(richPosts > 0); // the sample has bold text, colours and links
+}
+
+void TestPhpbbReady::membersCanLogIn_data()
+{
+    loadsWithoutWarnings_data();
+}
+
+// phpBB finds a member at login by username_clean, which must be phpBB's cleaning of the
+// stored name and unique on the board.
+void TestPhpbbReady::membersCanLogIn()
+{
+    QFETCH(QString, release);
+    const QString d = loaded(release);
+    const QList<QStringList> rows =
+        db.rows(d, QStringLiteral("SELECT user_id, HEX(username), HEX(username_clean) FROM phpBB3_users WHERE user_id > %1")
+                       .arg(defaultUsers(release)));
+    QVERIFY(rows.size() >= 10);
+    for (const QStringList &row : rows) {
+        const QString name = QString::fromUtf8(QByteArray::fromHex(row.value(1).toLatin1()));
+        const QString clean = QString::fromUtf8(QByteArray::fromHex(row.value(2).toLatin1()));
+        QCOMPARE(clean, phpBBCleanString(name));
+    }
+    QCOMPARE(db.scalar(d, QStringLiteral("SELECT COUNT(*) - COUNT(DISTINCT username_clean) FROM phpBB3_users")),
              QStringLiteral("0"));
 }
 

@@ -248,6 +248,10 @@ void TestLinks::buildphpBB3Link()
              QStringLiteral("[url=") + Forum + QStringLiteral("viewtopic.php?f=3&t=17]See ") + Forum
                  + QStringLiteral("viewtopic.php?f=3&t=17[/url]"));
     QVERIFY(!f.run->stopped());
+    // The forum address field keeps no trailing "/": the link still gets its separator.
+    f.ctl->phpBB3ForumAddr = QStringLiteral("http://forum.example.org");
+    QCOMPARE(BuildphpBB3Link(*f.run, QStringLiteral("[url=/discus/messages/12/345.html]See[/url]"), QStringLiteral("3,17")),
+             QStringLiteral("[url=http://forum.example.org/viewtopic.php?f=3&t=17]See[/url]"));
 }
 
 void TestLinks::mapItemWithoutCommaStops()
