@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # The 50,000-post figures: generates a Discus board of 50,000 posts, converts it with the
-# batch mode, loads the script into a private MariaDB holding phpBB3's tables, and prints
+# batch mode, loads the script into a private MariaDB holding a fresh phpBB 3.3 board, and prints
 # the conversion time, the rows per import file and per table, the load time and the
 # warnings of the load. Not run by CTest; no figure is checked against a limit.
 #
@@ -14,7 +14,7 @@ root=$(pwd)
 work=$(realpath -m "${1:-$root/build/bench50k}")
 program="$root/build/quillbridge"
 genboard="$root/build/tools/qb-genboard"
-schema="$root/../shared/phpbb/phpbb3-tables.sql"
+schema="$root/../shared/phpbb/phpbb33-fresh.sql"
 for f in "$program" "$genboard" "$schema"; do
   [ -e "$f" ] || { echo "Missing $f (build first: cmake --build build)" >&2; exit 2; }
 done
@@ -40,7 +40,7 @@ set +e
   --set "phpBB3_OutputFolder=$work/output" \
   --set "DiscusWebsite=http://www.kestrel-valley-birders.example" \
   --set "phpBB3ForumAddr=http://forum.kestrel-valley-birders.example/" \
-  --set "phpBB3_Admin=admin" --set "phpBB3_Users=47" --set "phpBB3_Groups=7" \
+  --set "phpBB3_Admin=admin" --set "phpBB3_Users=57" --set "phpBB3_Groups=7" --set "phpBB3Version=3.3" \
   --set "Display=0" --set "Log=1" > "$work/convert.out" 2> "$work/convert.err"
 status=$?
 set -e
@@ -71,7 +71,7 @@ mariadbd --no-defaults --datadir="$db/data" --socket="$db/s.sock" --skip-network
 server=$!
 sql() { mariadb --no-defaults --socket="$db/s.sock" -uroot --default-character-set=utf8mb4 "$@"; }
 for _ in $(seq 1 300); do sql -e "SELECT 1" >/dev/null 2>&1 && break; sleep 0.2; done
-sql -e "CREATE DATABASE bench CHARACTER SET utf8mb4 COLLATE utf8mb4_bin"
+sql -e "CREATE DATABASE bench CHARACTER SET utf8 COLLATE utf8_bin"
 sql bench < "$schema"
 t2=$(now)
 (cd "$out" && sql --local-infile=1 --show-warnings -v bench < "Discus Conversion Import SQL.sql") > "$work/load.log" 2>&1 \
@@ -81,7 +81,7 @@ load_time=$(seconds "$t2" "$t3")
 warnings=$(grep -c -E '^(Warning|Note|Error) \(Code' "$work/load.log" || true)
 echo "  $load_time s, $warnings warnings"
 echo "Rows per table:"
-for t in forums topics posts users groups attachments; do
+for t in forums topics posts users groups user_group attachments; do
   printf '  %-22s %8s rows\n' "phpBB3_$t" "$(sql -N -B bench -e "SELECT COUNT(*) FROM phpBB3_$t")"
 done
 echo
