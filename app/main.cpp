@@ -126,8 +126,12 @@ int runBatch(const QString &settingsFile, const QStringList &assignments)
                 view.setChecked(QLatin1String(c.control), s.second.trimmed() != QLatin1String("0"));
                 ctl.checkBox_Click(QLatin1String(c.control));
             }
-        if (s.first.compare(QLatin1String("Charset"), Qt::CaseInsensitive) == 0)
+        if (s.first.compare(QLatin1String("Charset"), Qt::CaseInsensitive) == 0) {
+            // A charset named on the command line is the user's choice: the pages are
+            // not asked for theirs.
             view.setText(QStringLiteral("cboCharset"), s.second.trimmed());
+            ctl.DiscusCharset = s.second.trimmed();
+        }
         if (s.first.compare(QLatin1String("phpBB3Version"), Qt::CaseInsensitive) == 0) {
             view.setText(QStringLiteral("cboPhpBB3Version"), s.second.trimmed());
             ctl.cboPhpBB3Version_Click();

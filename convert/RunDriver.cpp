@@ -152,6 +152,8 @@ void ConvertController::cmdConvert_Click()
         report = CrLf + CrLf + QStringLiteral("Conversion Cancelled") + CrLf + CrLf;
     view.setBusy(false);
     currentRun = nullptr;
+    if (prepared)
+        view.setText(QStringLiteral("txtMsgCount"), QString::number(run->PostIdCounter));
     InitDataIndex(*run, 0);
     run.reset();
 

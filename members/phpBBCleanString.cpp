@@ -2,6 +2,8 @@
 // The tables are phpBB's own (members/data, compiled in as the resource "cleanstring").
 #include "members/phpBBCleanString.h"
 
+#include "output/TextCleaning.h"
+
 #include <QFile>
 #include <QHash>
 
@@ -245,7 +247,7 @@ QSet<QString> phpBBReservedCleanNames(const QString &version, const QString &adm
 
 QString phpBBEscapeRowText(const QString &tokenized)
 {
-    QString out = tokenized.toHtmlEscaped();
+    QString out = ResolveAngleReferences(tokenized).toHtmlEscaped();
     out.replace(QStringLiteral("(})"), QStringLiteral("&quot;"));
     return out;
 }

@@ -21,7 +21,8 @@ QString phpBBEscapeName(const QString &text);
 QString phpBBStoredUserName(const QString &raw);
 
 // A name or title column of an import row as phpBB stores it: the row text (with its
-// tokens) HTML-escaped once, the double-quote token becoming "&quot;".
+// tokens) HTML-escaped once, the double-quote token becoming "&quot;"; references of "<"
+// and ">" left by the tag removal count as the characters.
 QString phpBBEscapeRowText(const QString &tokenized);
 
 // The user names a fresh phpBB board already holds: "Anonymous" (user 1), the

@@ -200,12 +200,9 @@ void DiscusProcessPostsOnPage(ConversionRun &run, const QString &pagePath, const
             text = DiscusProcessLinks(run, text, run.PageCounter, forumId);
             text = ProcessImages(run, text);
             text = DiscusProcessFormatting(run, text);
-            text = RemoveTagInformation(text);
-            // Character references of "<" and ">" survive the tag removal as references;
-            // now they become the characters, which the stored form escapes once.
-            for (const auto &ref : {std::pair<const char *, QChar>{"&lt;", u'<'}, {"&gt;", u'>'}, {"&#60;", u'<'}, {"&#62;", u'>'}})
-                text.replace(QLatin1String(ref.first), QString(ref.second), Qt::CaseInsensitive);
-            text = EncodeSpecialCharacters(text);
+            // References of "<" and ">" survive the tag removal as references; now they
+            // become the characters, which the stored form escapes once.
+            text = EncodeSpecialCharacters(ResolveAngleReferences(RemoveTagInformation(text)));
 
             clsTblPosts row;
             row.post_id = postId;

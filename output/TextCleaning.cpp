@@ -339,3 +339,15 @@ QString DecodeSpecialCharacters(const QString &text, const QString &lineBreak)
     }
     return out;
 }
+
+QString ResolveAngleReferences(const QString &text)
+{
+    if (!text.contains(QLatin1Char('&')))
+        return text;
+    QString out = text;
+    out.replace(QLatin1String("&lt;"), QStringLiteral("<"), Qt::CaseInsensitive);
+    out.replace(QLatin1String("&#60;"), QStringLiteral("<"));
+    out.replace(QLatin1String("&gt;"), QStringLiteral(">"), Qt::CaseInsensitive);
+    out.replace(QLatin1String("&#62;"), QStringLiteral(">"));
+    return out;
+}

@@ -9,6 +9,10 @@ QString RemoveTagInformation(const QString &text);
 // "," "([)", U+201E "(\)", '"' "(})", U+201D "(])", U+201C "(|)", "'" "({)",
 // CR LF and LF "(:)", "`" "(<)".
 QString EncodeSpecialCharacters(const QString &text);
+// The character references of "<" and ">" ("&lt;", "&gt;", "&#60;", "&#62;"), which the
+// special-character table keeps so that the tag removal does not take them for tags,
+// turned into the characters.
+QString ResolveAngleReferences(const QString &text);
 // The reverse of EncodeSpecialCharacters: every token becomes its character again, the
 // line-break token becomes lineBreak.
 QString DecodeSpecialCharacters(const QString &text, const QString &lineBreak);

@@ -49,6 +49,7 @@ private slots:
     void helpAndVersion();
     void missingInputExitsWith1OnStderr();
     void convertsTheSampleAndSavesTheSettings();
+    void charsetOnTheCommandLineIsUsed();
 };
 
 void TestBatchMode::badArgumentsExitWith2_data()
@@ -111,6 +112,21 @@ void TestBatchMode::convertsTheSampleAndSavesTheSettings()
     const QString ini = qbtest::readText(dir.filePath("qb.ini"));
     QVERIFY(ini.contains("phpBB3_Admin=admin"));
     QVERIFY(ini.contains("DiscusMessageFolder=" + qbtest::sourceDir() + "/samples/discus/discus/messages/"));
+}
+
+void TestBatchMode::charsetOnTheCommandLineIsUsed()
+{
+    // The sample's pages declare utf-8; the user's choice on the command line wins.
+    QTemporaryDir dir;
+    QStringList args{"--convert", "--settings", dir.filePath("qb.ini")};
+    args += sampleSets(dir.filePath("out"));
+    args << "--set" << "Charset=iso-8859-1";
+    const Result r = runProgram(args);
+    QVERIFY2(r.exitCode == 0, qPrintable(r.err + r.out));
+    QVERIFY(qbtest::readText(dir.filePath("qb.ini")).contains("Charset=iso-8859-1"));
+    // Read as iso-8859-1, the sample's UTF-8 "é" arrives as two characters.
+    const QString posts = QString::fromUtf8(qbtest::readBytes(dir.filePath("out/phpBB3_posts1.txt")));
+    QVERIFY(posts.contains(QString::fromUtf8("\xC3\x83\xC2\xA9")));
 }
 
 QTEST_GUILESS_MAIN(TestBatchMode)
