@@ -1,10 +1,11 @@
 // The Discus main board file (categories and their boards), the forums rows written for
 // categories and pages, and the forum tree's nested set for the SQL script.
-#include "members/phpBBCleanString.h"
 #include "boards/modBoards.h"
 
 #include "boards/modTopics.h"
 #include "convert/ConversionRun.h"
+#include "members/phpBBCleanString.h"
+#include "output/ImportSql.h"
 #include "output/ImportFile.h"
 #include "output/ImportRows.h"
 #include "output/TextCleaning.h"
@@ -242,15 +243,7 @@ void phpBB3AppendForumTreeSql(ConversionRun &run)
         for (int first = 1; first <= set.size(); first += ForumTreeChunk)
             sql += forumTreeStatement(set, first, qMin(first + ForumTreeChunk - 1, int(set.size())));
 
-        QFile script(run.ctl.ImportScriptFile);
-        if (!script.open(QIODevice::WriteOnly | QIODevice::Append))
-            throw QbError(QbErrNo::PathFileAccess, run.ctl.ImportScriptFile + QStringLiteral(" - ") + script.errorString());
-        const QByteArray bytes = sql.toUtf8();
-        if (script.write(bytes) != bytes.size() || !script.flush())
-            throw QbError(QbErrNo::FileIO, run.ctl.ImportScriptFile + QStringLiteral(" - ") + script.errorString());
-        script.close();
-        if (script.error() != QFileDevice::NoError)
-            throw QbError(QbErrNo::FileIO, run.ctl.ImportScriptFile + QStringLiteral(" - ") + script.errorString());
+        WriteImportScript(run, sql);
     });
     run.CvDoEvents();
 }

@@ -54,15 +54,20 @@ QString loadStatement(const QString &filePath, const QString &tableName, const Q
 void CreateImportSQL(ConversionRun &run, const QString &filePath, const QString &tableName)
 {
     run.Trap(QStringLiteral("CreateImportSQL()"), [&] {
-        QFile script(run.ctl.ImportScriptFile);
-        if (!script.open(QIODevice::WriteOnly | QIODevice::Append))
-            throw QbError(QbErrNo::PathFileAccess, run.ctl.ImportScriptFile + QStringLiteral(" - ") + script.errorString());
-        const QByteArray bytes = loadStatement(filePath, tableName, run.ctl.phpBB3Version).toUtf8();
-        if (script.write(bytes) != bytes.size() || !script.flush())
-            throw QbError(QbErrNo::FileIO, run.ctl.ImportScriptFile + QStringLiteral(" - ") + script.errorString());
-        script.close();
-        if (script.error() != QFileDevice::NoError)
-            throw QbError(QbErrNo::FileIO, run.ctl.ImportScriptFile + QStringLiteral(" - ") + script.errorString());
+        WriteImportScript(run, loadStatement(filePath, tableName, run.ctl.phpBB3Version));
     });
     run.CvDoEvents();
+}
+
+void WriteImportScript(ConversionRun &run, const QString &text, bool append)
+{
+    QFile script(run.ctl.ImportScriptFile);
+    if (!script.open(QIODevice::WriteOnly | (append ? QIODevice::Append : QIODevice::Truncate)))
+        throw QbError(QbErrNo::PathFileAccess, run.ctl.ImportScriptFile + QStringLiteral(" - ") + script.errorString());
+    const QByteArray bytes = text.toUtf8();
+    if (script.write(bytes) != bytes.size() || !script.flush())
+        throw QbError(QbErrNo::FileIO, run.ctl.ImportScriptFile + QStringLiteral(" - ") + script.errorString());
+    script.close();
+    if (script.error() != QFileDevice::NoError)
+        throw QbError(QbErrNo::FileIO, run.ctl.ImportScriptFile + QStringLiteral(" - ") + script.errorString());
 }

@@ -6,6 +6,7 @@
 
 #include "boards/modBoards.h"
 #include "convert/ConversionRun.h"
+#include "output/ImportSql.h"
 
 #include <QFile>
 
@@ -379,30 +380,14 @@ QString phpBBFinishingSql(const phpBBConverted &c)
     return withCrLf(sql);
 }
 
-namespace {
-
-void writeScript(ConversionRun &run, const QString &text, QIODevice::OpenMode mode)
-{
-    QFile script(run.ctl.ImportScriptFile);
-    if (!script.open(QIODevice::WriteOnly | mode))
-        throw QbError(QbErrNo::PathFileAccess, run.ctl.ImportScriptFile + QStringLiteral(" - ") + script.errorString());
-    const QByteArray bytes = text.toUtf8();
-    if (script.write(bytes) != bytes.size() || !script.flush())
-        throw QbError(QbErrNo::FileIO, run.ctl.ImportScriptFile + QStringLiteral(" - ") + script.errorString());
-    script.close();
-    if (script.error() != QFileDevice::NoError)
-        throw QbError(QbErrNo::FileIO, run.ctl.ImportScriptFile + QStringLiteral(" - ") + script.errorString());
-}
-
-} // namespace
 
 void phpBBWriteScriptStart(ConversionRun &run)
 {
     if (run.stopped() || run.ctl.ImportScriptFile.isEmpty())
         return;
     run.Trap(QStringLiteral("phpBBWriteScriptStart()"), [&] {
-        writeScript(run, phpBBGuardSql(run.ctl.phpBB3DefaultUsers, run.ctl.phpBB3DefaultGroups, run.ctl.phpBB3Version),
-                    QIODevice::Truncate);
+        WriteImportScript(run, phpBBGuardSql(run.ctl.phpBB3DefaultUsers, run.ctl.phpBB3DefaultGroups, run.ctl.phpBB3Version),
+                          false);
     });
     run.CvDoEvents();
 }
@@ -418,7 +403,7 @@ void phpBBAppendFinishingSql(ConversionRun &run)
         c.posts = run.PostIdCounter;
         c.defaultUsers = run.ctl.phpBB3DefaultUsers;
         c.defaultGroups = run.ctl.phpBB3DefaultGroups;
-        writeScript(run, phpBBFinishingSql(c), QIODevice::Append);
+        WriteImportScript(run, phpBBFinishingSql(c));
     });
     run.CvDoEvents();
 }

@@ -185,7 +185,7 @@ void TestPhpbbScript::sampleRowsNotReplacedAreDeleted()
 
 void TestPhpbbScript::usersStatementFollowsTheRelease()
 {
-    for (const QString version : {QStringLiteral("3.3"), QStringLiteral("3.2")}) {
+    for (const QString &version : {QStringLiteral("3.3"), QStringLiteral("3.2")}) {
         Fixture f;
         f.ctl.phpBB3Version = version;
         CreateImportSQL(f.run, QStringLiteral("/o/phpBB3_users1.txt"), QStringLiteral("phpBB3_users"));
