@@ -107,6 +107,8 @@ private slots:
     void membersAreRegistered();
     void postTextsAreStoredForm_data();
     void postTextsAreStoredForm();
+    void postBodiesArriveConverted_data();
+    void postBodiesArriveConverted();
     void membersCanLogIn_data();
     void membersCanLogIn();
     void countersAndTotals_data();
@@ -366,6 +368,38 @@ void TestPhpbbReady::postTextsAreStoredForm()
         richPosts += text.startsWith(QStringLiteral("<r>"));
     }
     QVERIFY(richPosts > 0); // the sample has bold text, colours and links
+}
+
+void TestPhpbbReady::postBodiesArriveConverted_data()
+{
+    loadsWithoutWarnings_data();
+}
+
+// The sample's attachments, on-site image, bold text and character references arrive as
+// phpBB shows them, and each attachment belongs to its post and topic.
+void TestPhpbbReady::postBodiesArriveConverted()
+{
+    QFETCH(QString, release);
+    const QString d = loaded(release);
+    QCOMPARE(db.scalar(d, QStringLiteral("SELECT COUNT(*) FROM phpBB3_attachments")), QStringLiteral("2"));
+    QCOMPARE(db.scalar(d, QStringLiteral("SELECT COUNT(*) FROM phpBB3_attachments a JOIN phpBB3_posts p ON p.post_id = a.post_msg_id "
+                                         "JOIN phpBB3_topics t ON t.topic_id = p.topic_id WHERE a.topic_id = p.topic_id "
+                                         "AND p.post_attachment = 1 AND t.topic_attachment = 1 AND a.poster_id = p.poster_id "
+                                         "AND a.is_orphan = 0 AND a.mimetype = 'text/plain'")),
+             QStringLiteral("2"));
+    // Only posts with an attachment say so.
+    QCOMPARE(db.scalar(d, QStringLiteral("SELECT COUNT(*) FROM phpBB3_posts WHERE post_attachment = 1")), QStringLiteral("2"));
+    const QString image = QStringLiteral("<IMG src=\"http://www.kestrel-valley-birders.example/discus/messages/3/nestbox.png\">");
+    QCOMPARE(db.scalar(d, QStringLiteral("SELECT COUNT(*) FROM phpBB3_posts WHERE LOCATE('%1', post_text) > 0").arg(image)),
+             QStringLiteral("1"));
+    QVERIFY(db.scalar(d, QStringLiteral("SELECT COUNT(*) FROM phpBB3_posts WHERE post_text LIKE '%<B><s>[b]</s>%'")).toInt() > 0);
+    // Character references became characters: none is left in a post, and é arrived.
+    QCOMPARE(db.scalar(d, QStringLiteral("SELECT COUNT(*) FROM phpBB3_posts WHERE post_text REGEXP '&(eacute|rsquo|nbsp|hellip);'")),
+             QStringLiteral("0"));
+    QVERIFY(db.scalar(d, QStringLiteral("SELECT COUNT(*) FROM phpBB3_posts WHERE post_text LIKE '%\u00e9%'")).toInt() > 0);
+    // The announcement became its board's description, without BBCode.
+    QVERIFY(db.scalar(d, QStringLiteral("SELECT COUNT(*) FROM phpBB3_forums WHERE forum_desc <> ''")).toInt() > 0);
+    QCOMPARE(db.scalar(d, QStringLiteral("SELECT COUNT(*) FROM phpBB3_forums WHERE forum_desc LIKE '%[b]%'")), QStringLiteral("0"));
 }
 
 void TestPhpbbReady::membersCanLogIn_data()
