@@ -6,6 +6,7 @@ PACKAGES=(
   qt6-base-dev qt6-base-dev-tools libgl-dev libicu-dev
   mariadb-server mariadb-client
   poppler-utils xvfb x11-apps imagemagick fonts-dejavu-core
+  time
 )
 if [ "$(id -u)" -ne 0 ]; then
   SUDO=sudo
