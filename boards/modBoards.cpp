@@ -4,6 +4,7 @@
 
 #include "boards/modTopics.h"
 #include "convert/ConversionRun.h"
+#include "convert/IdLimits.h"
 #include "members/phpBBCleanString.h"
 #include "output/ImportSql.h"
 #include "output/ImportFile.h"
@@ -150,14 +151,15 @@ void phpBB3WriteForumsFile(ConversionRun &run, const QString &name, qint32 &foru
 {
     run.Trap(QStringLiteral("phpBB3WriteForumsFile()"), [&] {
         const QString forumName = ForumNameKey(name);
-        ++forumIdCounter;
+        // phpBB3's forum ids are MEDIUMINT(8) UNSIGNED, like its group ids.
+        NextId(forumIdCounter, MaxGroupId, "forum ids");
 
         clsTblForums row;
         row.forum_id = forumIdCounter;
         row.parent_id = parentId;
         row.left_id = leftIdCounter;
         row.right_id = parentId == 0 ? row.forum_id : parentId;
-        ++leftIdCounter;
+        NextId(leftIdCounter, MaxRowId, "forum tree ids");
         // phpBB keeps names and descriptions HTML-escaped and prints them as stored.
         row.forum_name = FitColumnText(phpBBEscapeRowText(forumName));
         row.forum_desc = phpBBEscapeRowText(description);

@@ -4,6 +4,7 @@
 
 #include "boards/modBoards.h"
 #include "convert/ConversionRun.h"
+#include "convert/IdLimits.h"
 #include "members/phpBBCleanString.h"
 #include "messages/modAnnouncements.h"
 #include "messages/modMessages.h"
@@ -327,7 +328,7 @@ void phpBB3WriteTopicsFile(ConversionRun &run, const QString &title, qint32 foru
         if (lastPosterId == 0)
             lastPosterId = 2;
         // The id reserved when the page's posts were read, so posts and topic agree.
-        const qint32 topicId = L.topicId > 0 ? L.topicId : ++run.TopicIdCounter;
+        const qint32 topicId = L.topicId > 0 ? L.topicId : NextId(run.TopicIdCounter, MaxRowId, "topic ids");
 
         const MemberPtr &first = run.MembersById.item(QString::number(firstPosterId));
         const MemberPtr &last = run.MembersById.item(QString::number(lastPosterId));

@@ -43,6 +43,8 @@ public:
     KeyedCollection<QString> MemberRealNames;
     KeyedCollection<GroupPtr> GroupsByName;
     QVector<qint32> MemberPostCounts = QVector<qint32>(101, 0); // indexes 0..100
+    // Member-file lines that made no member (damaged, too short, blank user name).
+    qint32 MemberLinesSkipped = 0;
 
     // Forums.
     qint32 ForumIdCounter = 0;

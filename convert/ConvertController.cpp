@@ -2,6 +2,7 @@
 // a run, and the detection of the Discus pages' character set.
 #include "convert/ConvertController.h"
 
+#include "convert/IdLimits.h"
 #include "output/TextCleaning.h"
 #include "output/TextFiles.h"
 #include "output/phpBBScript.h"
@@ -21,11 +22,16 @@ constexpr qint64 BytesPerMB = 1048576;
 
 // The number a count field stands for: its leading digits, 0 when there are none or when
 // they do not fit a 32-bit count (a count of -5 or of billions is no count of users).
+// The count's leading number; any value beyond MaxDefaultCount reads as
+// MaxDefaultCount + 1, which the checks refuse (CountWithinLimit).
 qint32 leadingCount(const QString &text)
 {
+    const QString digits = GetLeadingDigits(text);
     bool ok = false;
-    const qint64 n = GetLeadingDigits(text).left(12).toLongLong(&ok);
-    return ok && n <= std::numeric_limits<qint32>::max() ? qint32(n) : 0;
+    const qint64 n = digits.left(12).toLongLong(&ok);
+    if (!ok)
+        return 0;
+    return digits.size() > 12 || !CountWithinLimit(n) ? MaxDefaultCount + 1 : qint32(n);
 }
 
 // The split size in MB as a whole number: a decimal value is rounded, anything else
@@ -290,6 +296,11 @@ void ConvertController::txtDefaultUsers_LostFocus()
         view.setFocus(QStringLiteral("txtDefaultUsers"));
         return;
     }
+    if (!CountWithinLimit(phpBB3DefaultUsers)) {
+        view.messageBox(CountTooLargeMessage(QStringLiteral("Users")));
+        view.setFocus(QStringLiteral("txtDefaultUsers"));
+        return;
+    }
     saveSetting(QStringLiteral("phpBB3_Users"), QString::number(phpBB3DefaultUsers));
 }
 
@@ -298,6 +309,11 @@ void ConvertController::txtDefaultGroups_LostFocus()
     phpBB3DefaultGroups = leadingCount(view.text(QStringLiteral("txtDefaultGroups")));
     if (phpBB3DefaultGroups == 0) {
         view.messageBox(QStringLiteral("Total Default Groups of your phpBB3 database must be filled in"));
+        view.setFocus(QStringLiteral("txtDefaultGroups"));
+        return;
+    }
+    if (!CountWithinLimit(phpBB3DefaultGroups)) {
+        view.messageBox(CountTooLargeMessage(QStringLiteral("Groups")));
         view.setFocus(QStringLiteral("txtDefaultGroups"));
         return;
     }

@@ -2,6 +2,7 @@
 #include "boards/modBoards.h"
 #include "boards/modTopics.h"
 #include "convert/ConversionRun.h"
+#include "convert/IdLimits.h"
 #include "members/modMembers.h"
 #include "messages/SpecialCharacters.h"
 #include "messages/modLinks.h"
@@ -44,6 +45,13 @@ void ConvertController::cmdConvert_Click()
     txtDefaultAdmin_LostFocus();
     if (phpBB3DefaultAdmin.isEmpty()) {
         view.progressSet(QString());
+        toIdle();
+        return;
+    }
+    // Counts beyond the limit (from the settings file) would leave no room for the ids.
+    if (!CountWithinLimit(phpBB3DefaultUsers) || !CountWithinLimit(phpBB3DefaultGroups)) {
+        view.messageBox(CountTooLargeMessage(CountWithinLimit(phpBB3DefaultUsers) ? QStringLiteral("Groups")
+                                                                                  : QStringLiteral("Users")));
         toIdle();
         return;
     }
@@ -154,6 +162,7 @@ void ConvertController::cmdConvert_Click()
     currentRun = nullptr;
     if (prepared)
         view.setText(QStringLiteral("txtMsgCount"), QString::number(run->PostIdCounter));
+    const qint32 skippedLines = run->MemberLinesSkipped;
     InitDataIndex(*run, 0);
     run.reset();
 
@@ -162,6 +171,8 @@ void ConvertController::cmdConvert_Click()
     const QString elapsed = gen().GetElapsedTime(startText, stopText);
     report += QStringLiteral("Conversion Start: ") + startText + CrLf + QStringLiteral("Conversion Stop: ") + stopText + CrLf +
               CrLf + QStringLiteral("Elapsed Time: ") + elapsed + CrLf;
+    if (skippedLines > 0)
+        report += CrLf + QStringLiteral("Member Lines Skipped: ") + QString::number(skippedLines) + CrLf;
 
     // 19. The report is the last entry of both logs, then a message box.
     DisplayInfo(report, true, true, true);

@@ -3,6 +3,7 @@
 #include "members/modMembers.h"
 
 #include "convert/ConversionRun.h"
+#include "convert/IdLimits.h"
 #include "members/modCRC32Hash.h"
 #include "members/phpBBCleanString.h"
 #include "output/ImportFile.h"
@@ -59,6 +60,36 @@ qint32 numericField(const QString &field)
     if (value < double(std::numeric_limits<qint32>::min()) || value > double(std::numeric_limits<qint32>::max()))
         throw QbError(QbErrNo::Overflow, QStringLiteral("Overflow"));
     return qint32(value);
+}
+
+// Why a member-file line cannot make a member, or "" when it can. The member record
+// needs the user name, the password and the e-mail address, and without an address the
+// fields up to the groups as well; a number beyond 32 bits is read as 0 only after an
+// address. Control characters and bytes that are not UTF-8 (read as U+FFFD) mark a line
+// damaged on disk, whose fields cannot be trusted.
+QString memberLineFault(const QString &line, const QStringList &fields)
+{
+    for (const QChar c : line) {
+        const char16_t u = c.unicode();
+        if (u == 0xFFFD)
+            return QStringLiteral("Invalid Bytes");
+        if (u < 0x20 || (u >= 0x7F && u <= 0x9F))
+            return QStringLiteral("Control Characters");
+    }
+    if (trimBlanks(fields.at(0)).isEmpty() || cleanName(fields.at(0)).isEmpty())
+        return QStringLiteral("Empty User Name");
+    const bool hasEmail = fields.size() > 2 && !fields.at(2).isEmpty();
+    if (fields.size() < 3 || (!hasEmail && fields.size() < 10))
+        return QStringLiteral("Too Few Fields");
+    if (!hasEmail) {
+        try {
+            numericField(fields.at(6));
+            numericField(fields.at(8));
+        } catch (const QbError &) {
+            return QStringLiteral("Number Out Of Range");
+        }
+    }
+    return QString();
 }
 
 // The phpBB3 ids of the member's registered groups, in the order the member file names
@@ -120,23 +151,35 @@ void DiscusReadUserFile(ConversionRun &run)
     qint32 count = 0;
     // Lines end in CR LF or in LF alone; cutting at LF and dropping the CR before it
     // reads both, and a file that mixes them loses no member either.
-    for (const QString &line : text.split(QLatin1Char('\n'))) {
-        if (line.isEmpty() || line == QLatin1String("\r"))
-            continue;
-        QStringList fields = line.split(QLatin1Char(':'));
+    const QStringList lines = text.split(QLatin1Char('\n'));
+    for (qsizetype n = 0; n < lines.size(); ++n) {
+        QString line = lines.at(n);
         if (line.endsWith(QLatin1Char('\r')))
-            fields.last().chop(1);
-        // A line too short to have groups simply has none.
-        if (fields.size() > 9)
+            line.chop(1);
+        if (line.isEmpty())
+            continue;
+        const QStringList fields = line.split(QLatin1Char(':'));
+        const QString fault = memberLineFault(line, fields);
+        // A line with a blank user name still names groups; a damaged one names nothing.
+        if ((fault.isEmpty() || fault == QLatin1String("Empty User Name")) && fields.size() > 9)
             DiscusAddGroups(run, fields.at(9).split(QLatin1Char('/')));
-        if (!trimBlanks(fields.at(0)).isEmpty()) {
+        if (run.stopped())
+            break;
+        if (!fault.isEmpty()) {
+            // One bad line costs only its member: that name's posts go to an unknown
+            // poster, as for any name the member file lacks.
+            ++run.MemberLinesSkipped;
+            run.DisplayInfo(QStringLiteral("Member Line Skipped - ") + QString::number(n + 1) + QStringLiteral(" - ") + fault
+                                + CrLf,
+                            true, true);
+        } else {
             ++count;
             DiscusAddMember(run, fields);
             if (count == run.MemberPostCounts.size() - 1)
                 run.MemberPostCounts.resize(count + 101);
         }
         run.CvDoEvents();
-        // Cancel, or a member that could not be read: keep the members read so far.
+        // Cancel, or a member that could not be registered: keep the members read so far.
         if (run.stopped())
             break;
     }
@@ -180,7 +223,11 @@ qint32 DiscusAddMember(ConversionRun &run, const QStringList &fields, bool asAdm
         member->IPAddr = field(7);
         member->LastPost = number(8);
         member->PostCount = 0;
-        member->ID = run.MembersByRealName.count() + (asAdministrator ? 2 : run.ctl.phpBB3DefaultUsers);
+        const qint64 id64 = qint64(run.MembersByRealName.count()) + (asAdministrator ? 2 : run.ctl.phpBB3DefaultUsers);
+        if (id64 > MaxRowId)
+            throw QbError(QbErrNo::Overflow, QStringLiteral("Overflow - member ids would pass %1, the largest id the import rows hold")
+                                                 .arg(MaxRowId));
+        member->ID = qint32(id64);
         member->Groups = field(9);
 
         // A repeated real name gets the member's id appended (Jane Doe 52). A name that
@@ -201,19 +248,26 @@ qint32 DiscusAddMember(ConversionRun &run, const QStringList &fields, bool asAdm
 
 void DiscusAddGroups(ConversionRun &run, const QStringList &names)
 {
-    for (const QString &entry : names) {
-        if (entry.isEmpty())
-            continue;
-        // A name of nothing but blanks and stripped characters makes no group.
-        const QString name = cleanName(entry);
-        if (!name.isEmpty() && !run.GroupsByName.contains(name)) {
-            auto group = std::make_shared<clsGroup>();
-            group->Name = name;
-            group->ID = run.GroupsByName.count() + run.ctl.phpBB3DefaultGroups + 1;
-            run.GroupsByName.tryAdd(name, group);
+    run.Trap(QStringLiteral("DiscusAddGroups()"), [&] {
+        for (const QString &entry : names) {
+            if (entry.isEmpty())
+                continue;
+            // A name of nothing but blanks and stripped characters makes no group.
+            const QString name = cleanName(entry);
+            if (!name.isEmpty() && !run.GroupsByName.contains(name)) {
+                const qint64 id = qint64(run.GroupsByName.count()) + run.ctl.phpBB3DefaultGroups + 1;
+                if (id > MaxGroupId)
+                    throw QbError(QbErrNo::Overflow,
+                                  QStringLiteral("Overflow - group ids would pass %1, the largest group id phpBB3 holds")
+                                      .arg(MaxGroupId));
+                auto group = std::make_shared<clsGroup>();
+                group->Name = name;
+                group->ID = qint32(id);
+                run.GroupsByName.tryAdd(name, group);
+            }
+            run.CvDoEvents();
         }
-        run.CvDoEvents();
-    }
+    });
 }
 
 void phpBB3WriteGroupsFile(ConversionRun &run)

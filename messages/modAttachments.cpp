@@ -4,6 +4,7 @@
 #include "messages/modAttachments.h"
 
 #include "convert/ConversionRun.h"
+#include "convert/IdLimits.h"
 #include "members/modMD5Hash.h"
 #include "output/ImportRows.h"
 #include "output/TextCleaning.h"
@@ -138,7 +139,7 @@ QString ProcessAttachments(ConversionRun &run, QString &text, qint32 posterId)
 
         const QFileInfo info(source);
         const QString digest = MD5HashFile(source);
-        const qint32 attachId = ++run.AttachIdCounter;
+        const qint32 attachId = NextId(run.AttachIdCounter, MaxRowId, "attachment ids");
         const QString physical = QString::number(attachId) + QLatin1Char('_') + digest;
 
         // The copy first: a row never points at a file that is not there.

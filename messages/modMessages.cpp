@@ -4,6 +4,7 @@
 
 #include "boards/modBoards.h"
 #include "convert/ConversionRun.h"
+#include "convert/IdLimits.h"
 #include "members/modMD5Hash.h"
 #include "members/modMembers.h"
 #include "members/phpBBCleanString.h"
@@ -95,10 +96,10 @@ void DiscusProcessPostsOnPage(ConversionRun &run, const QString &pagePath, const
         const int level = qBound(0, run.CurrentLevel, run.dataIndex.upperBound());
         const QString indent = run.indent(1);
 
-        ++run.PageCounter;
+        NextId(run.PageCounter, MaxRowId, "page numbers");
         // The page's topic id is taken now, so its posts and its topic row carry the same
         // id even when topics of sub pages were written since the page was entered.
-        const qint32 topicId = ++run.TopicIdCounter;
+        const qint32 topicId = NextId(run.TopicIdCounter, MaxRowId, "topic ids");
         {
             DataIndexLevel &L = run.dataIndex.at(level);
             L.topicId = topicId;
@@ -162,7 +163,7 @@ void DiscusProcessPostsOnPage(ConversionRun &run, const QString &pagePath, const
             p.posterId = resolvePoster(run, p.name, indent);
             run.CurrentPosterId = p.posterId;
             if (p.posterId >= run.MemberPostCounts.size())
-                run.MemberPostCounts.resize(p.posterId + 101);
+                run.MemberPostCounts.resize(qsizetype(p.posterId) + 101);
 
             p.time = postTime(post);
             if (pagePosts.isEmpty()) {
@@ -193,7 +194,7 @@ void DiscusProcessPostsOnPage(ConversionRun &run, const QString &pagePath, const
             const PagePost &p = pagePosts.at(newestFirst ? total - 1 - i : i);
             const QString post = pageContent.mid(p.start, p.end - p.start);
             QString text = GetTextBetween(post, QStringLiteral("<!--Text-->"), QStringLiteral("<!--/Text-->"));
-            const qint32 postId = ++run.PostIdCounter;
+            const qint32 postId = NextId(run.PostIdCounter, MaxRowId, "post ids");
             run.CurrentPosterId = p.posterId;
             run.CurrentPostHasAttachment = false;
             ProcessAttachments(run, text, p.posterId);

@@ -2,6 +2,8 @@
 // so it sizes the line once and appends the fields without temporaries.
 #include "output/ImportRows.h"
 
+#include "output/TextCleaning.h"
+
 #include <QLatin1StringView>
 
 namespace {
@@ -24,11 +26,20 @@ void appendInt(QString &line, qint64 value)
     line.append(QLatin1StringView(p, end - p));
 }
 
+// Every text field passes through the row cleaning, whatever filled it: a value that
+// holds a comma, a double quote or a line break can then never end its field or the
+// line early. The cleaning leaves cleaned text as it is, so values cleaned by their
+// writer pass unchanged.
 void appendText(QString &line, const QString &value)
 {
     line.append(QLatin1Char('"'));
-    line.append(value);
+    line.append(EncodeSpecialCharacters(value));
     line.append(QLatin1Char('"'));
+}
+
+void appendRaw(QString &line, const QString &value)
+{
+    line.append(EncodeSpecialCharacters(value));
 }
 
 } // namespace
@@ -44,11 +55,16 @@ void appendText(QString &line, const QString &value)
 #define QB_ROW_PUT_Int(member) appendInt(line, member);
 #define QB_ROW_PUT_Int64(member) appendInt(line, member);
 #define QB_ROW_PUT_Text(member) appendText(line, member);
-#define QB_ROW_PUT_Raw(member) line.append(member);
+#define QB_ROW_PUT_Raw(member) appendRaw(line, member);
 #define QB_ROW_PUT(kind, member, column)                                                              \
     QB_ROW_PUT_##kind(member) line.append(QLatin1Char(','));
 
 #define QB_ROW_NAME(kind, member, column) QStringLiteral(column),
+#define QB_ROW_TEXT_NAME_Int(column)
+#define QB_ROW_TEXT_NAME_Int64(column)
+#define QB_ROW_TEXT_NAME_Text(column) QStringLiteral(column),
+#define QB_ROW_TEXT_NAME_Raw(column) QStringLiteral(column),
+#define QB_ROW_TEXT_NAME(kind, member, column) QB_ROW_TEXT_NAME_##kind(column)
 
 #define QB_ROW_IMPLEMENT(Class, COLUMNS, TABLE)                                                       \
     QString Class::BuildString() const                                                                \
@@ -62,6 +78,11 @@ void appendText(QString &line, const QString &value)
     QStringList Class::columnNames()                                                                  \
     {                                                                                                 \
         static const QStringList names{COLUMNS(QB_ROW_NAME)};                                         \
+        return names;                                                                                 \
+    }                                                                                                 \
+    QStringList Class::textColumnNames()                                                              \
+    {                                                                                                 \
+        static const QStringList names{COLUMNS(QB_ROW_TEXT_NAME)};                                    \
         return names;                                                                                 \
     }                                                                                                 \
     QString Class::tableName() { return QStringLiteral(TABLE); }

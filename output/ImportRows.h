@@ -8,8 +8,9 @@
 // checking a column is a one-line change. Kinds:
 //   Int    32-bit signed integer, written in decimal ("-" when negative)
 //   Int64  64-bit signed integer, written the same way
-//   Text   text enclosed in double quotes, inserted unchanged (no escaping)
-//   Raw    text written without quotes (an empty value leaves the field empty)
+//   Text   text enclosed in double quotes, after the row cleaning (EncodeSpecialCharacters)
+//   Raw    text written without quotes, after the same cleaning (an empty value leaves
+//          the field empty)
 // A new row has 0 in every integer and "" in every text; the writers fill the values.
 #include <QString>
 #include <QStringList>
@@ -269,6 +270,8 @@
         QString BuildString() const;                                                                  \
         /* The phpBB3 column names in column order (the load statement's column list). */            \
         static QStringList columnNames();                                                             \
+        /* The text columns (Text and Raw), whose tokens the script turns back into characters. */  \
+        static QStringList textColumnNames();                                                         \
         /* The import table the rows go to ("phpBB3_forums", ...). */                                 \
         static QString tableName();                                                                   \
         static constexpr int columnCount = 0 COLUMNS(QB_ROW_COUNT);                                   \

@@ -6,6 +6,7 @@
 
 #include "boards/modBoards.h"
 #include "convert/ConversionRun.h"
+#include "output/ImportRows.h"
 #include "output/ImportSql.h"
 
 #include <QFile>
@@ -82,11 +83,13 @@ QString restoredText(const QString &column, bool multiLine)
         + (multiLine ? QStringLiteral("'\\n'") : QStringLiteral("' '")) + QLatin1Char(')');
 }
 
-QString restoreColumns(const QString &table, const QStringList &names, const QStringList &multiLines, const QString &where)
+// columns: every text column of the table; multiLines: those of them holding line breaks.
+QString restoreColumns(const QString &table, const QStringList &columns, const QStringList &multiLines, const QString &where)
 {
     QStringList sets;
-    for (const QString &c : names)
-        sets << c + QStringLiteral(" = ") + restoredText(c, false);
+    for (const QString &c : columns)
+        if (!multiLines.contains(c))
+            sets << c + QStringLiteral(" = ") + restoredText(c, false);
     for (const QString &c : multiLines)
         sets << c + QStringLiteral(" = ") + restoredText(c, true);
     return QStringLiteral("UPDATE ") + table + QStringLiteral(" SET\n    ") + sets.join(QStringLiteral(",\n    "))
@@ -194,29 +197,24 @@ QString phpBBFinishingSql(const phpBBConverted &c)
                           "--    (|) left double quote  ({) apostrophe  (<) backtick  (:) line break.\n"
                           "--    Here they become the characters again; a line break is one in post texts and\n"
                           "--    forum descriptions and a blank in names and titles.\n\n");
-    sql += statement(QStringLiteral("Forum names and descriptions and the forums' last-post texts."),
-                     restoreColumns(QStringLiteral("phpBB3_forums"),
-                                    {QStringLiteral("forum_name"), QStringLiteral("forum_last_post_subject"),
-                                     QStringLiteral("forum_last_poster_name")},
+    // Every text column of a converted row passed the row cleaning, so every one is restored.
+    sql += statement(QStringLiteral("Forum names and descriptions and the forums' other texts."),
+                     restoreColumns(clsTblForums::tableName(), clsTblForums::textColumnNames(),
                                     {QStringLiteral("forum_desc")}, forumRange));
-    sql += statement(QStringLiteral("Topic titles and the topics' poster names and last-post subjects."),
-                     restoreColumns(QStringLiteral("phpBB3_topics"),
-                                    {QStringLiteral("topic_title"), QStringLiteral("topic_first_poster_name"),
-                                     QStringLiteral("topic_last_poster_name"), QStringLiteral("topic_last_post_subject")},
-                                    {}, topicRange));
-    sql += statement(QStringLiteral("Post subjects, poster names and post texts."),
-                     restoreColumns(QStringLiteral("phpBB3_posts"), {QStringLiteral("post_username"), QStringLiteral("post_subject")},
-                                    {QStringLiteral("post_text")}, postRange));
+    sql += statement(QStringLiteral("Topic titles, the topics' poster names and their other texts."),
+                     restoreColumns(clsTblTopics::tableName(), clsTblTopics::textColumnNames(), {}, topicRange));
+    sql += statement(QStringLiteral("Post texts, subjects, poster names and the posts' other texts."),
+                     restoreColumns(clsTblPosts::tableName(), clsTblPosts::textColumnNames(), {QStringLiteral("post_text")},
+                                    postRange));
     sql += statement(QStringLiteral("Converted members' user names and their clean forms (login looks members up by\n"
-                                    "username_clean)."),
-                     restoreColumns(QStringLiteral("phpBB3_users"), {QStringLiteral("username"), QStringLiteral("username_clean")},
-                                    {}, QStringLiteral("user_id > ") + users));
-    sql += statement(QStringLiteral("Converted group names."),
-                     restoreColumns(QStringLiteral("phpBB3_groups"), {QStringLiteral("group_name")}, {},
+                                    "username_clean), passwords, e-mail addresses and other texts."),
+                     restoreColumns(clsTblUsers::tableName(), clsTblUsers::textColumnNames(), {},
+                                    QStringLiteral("user_id > ") + users));
+    sql += statement(QStringLiteral("Converted group names and texts."),
+                     restoreColumns(clsTblGroups::tableName(), clsTblGroups::textColumnNames(), {},
                                     QStringLiteral("group_id > ") + num(c.defaultGroups)));
-    sql += statement(QStringLiteral("Attachment file names and comments."),
-                     restoreColumns(QStringLiteral("phpBB3_attachments"),
-                                    {QStringLiteral("real_filename"), QStringLiteral("attach_comment")}, {},
+    sql += statement(QStringLiteral("Attachment file names, comments and other texts."),
+                     restoreColumns(clsTblAttachments::tableName(), clsTblAttachments::textColumnNames(), {},
                                     QStringLiteral("in_message = 0 AND post_msg_id BETWEEN 1 AND ") + num(c.posts)));
 
     // b. The forum tree.

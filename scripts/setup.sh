@@ -2,7 +2,7 @@
 # Installs every package the build, the tests and the demo need. Idempotent; run as root.
 set -euo pipefail
 PACKAGES=(
-  build-essential cmake g++ pkg-config ccache
+  build-essential cmake g++ pkg-config ccache clang libclang-rt-14-dev
   qt6-base-dev qt6-base-dev-tools libgl-dev libicu-dev
   mariadb-server mariadb-client
   poppler-utils xvfb x11-apps imagemagick fonts-dejavu-core

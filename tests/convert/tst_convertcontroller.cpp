@@ -156,7 +156,7 @@ private slots:
     {
         QTest::addColumn<QString>("field");
         QTest::addColumn<QString>("typed");
-        QTest::addColumn<QString>("saved"); // "" = refused
+        QTest::addColumn<QString>("saved"); // "" = refused as empty, "!" as too large
         const QString users = QStringLiteral("txtDefaultUsers");
         const QString groups = QStringLiteral("txtDefaultGroups");
         QTest::newRow("users digits") << users << "52" << "52";
@@ -166,7 +166,10 @@ private slots:
         QTest::newRow("users empty") << users << "" << "";
         QTest::newRow("users zero") << users << "0" << "";
         QTest::newRow("users negative") << users << "-5" << "";
-        QTest::newRow("users too large") << users << "99999999999" << "";
+        QTest::newRow("users largest") << users << "8388607" << "8388607";
+        QTest::newRow("users too large") << users << "8388608" << "!";
+        QTest::newRow("users beyond 32 bits") << users << "99999999999999" << "!";
+        QTest::newRow("groups too large") << groups << "2147483600" << "!";
         QTest::newRow("groups digits") << groups << "8" << "8";
         QTest::newRow("groups digits then letters") << groups << "10x" << "10";
         QTest::newRow("groups letters") << groups << "seven" << "";
@@ -186,7 +189,12 @@ private slots:
         else
             ctl->txtDefaultGroups_LostFocus();
         const qint32 value = users ? ctl->phpBB3DefaultUsers : ctl->phpBB3DefaultGroups;
-        if (saved.isEmpty()) {
+        if (saved == QLatin1String("!")) {
+            QCOMPARE(view->messages, QStringList{QStringLiteral("Total Default %1 of your phpBB3 database cannot be more than 8388607")
+                                                     .arg(users ? QStringLiteral("Users") : QStringLiteral("Groups"))});
+            QCOMPARE(view->focus(), field);
+            QCOMPARE(stored(settings, key), before);
+        } else if (saved.isEmpty()) {
             QCOMPARE(view->messages, QStringList{users ? QStringLiteral("Total Default Users of your phpBB3 database must be filled in")
                                                        : QStringLiteral("Total Default Groups of your phpBB3 database must be filled in")});
             QCOMPARE(view->focus(), field);

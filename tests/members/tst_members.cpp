@@ -8,6 +8,7 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <limits>
 
 namespace {
 
@@ -115,6 +116,9 @@ private slots:
     void userFileChoice();
     void missingMemberFiles();
     void shortLines();
+    void badLinesAreSkipped_data();
+    void badLinesAreSkipped();
+    void idsNeverOverflow();
     void unknownPosterRegistration();
     void numericFields_data();
     void numericFields();
@@ -329,16 +333,57 @@ void TestMembers::shortLines()
     QVERIFY(ann->Groups.isEmpty());
     QCOMPARE(byId(*run, 49)->username, QStringLiteral("bob"));
 
-    // Without an address it is an error that stops the run; the members read so far stay.
-    Setup t;
-    t.memberFile({line("ann"), QStringLiteral("bob:pw::Bob"), line("cy")});
-    auto run2 = t.newRun();
-    DiscusReadUserFile(*run2);
-    QVERIFY(t.ctl.StopConversion);
-    QCOMPARE(t.view.messages.size(), 1);
-    QVERIFY(t.view.messages.first().startsWith("9 - DiscusAddMember()" + CrLf + CrLf));
-    QCOMPARE(run2->MembersById.count(), 2);
-    QVERIFY(!run2->MembersByUserName.find("bob"));
+}
+
+void TestMembers::badLinesAreSkipped_data()
+{
+    QTest::addColumn<QByteArray>("bad");
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("no address, too few fields") << QByteArray("bob:pw::Bob") << "Too Few Fields";
+    QTest::newRow("two fields") << QByteArray("bob:pw") << "Too Few Fields";
+    QTest::newRow("blank user name") << line("  ", "Real", "r@x.org", "Ghosts").toUtf8() << "Empty User Name";
+    QTest::newRow("name of stripped characters") << line("???", "Real", "r@x.org").toUtf8() << "Empty User Name";
+    QTest::newRow("control character") << line("bo\x01" "b", "", "b@x.org").toUtf8() << "Control Characters";
+    QTest::newRow("invalid bytes") << QByteArray("bo\xff\xfe\x80" "b:pw:b@x.org:Bob:::1:::") << "Invalid Bytes";
+    QTest::newRow("number beyond 32 bits") << line("bob", "", "", "", "99999999999").toUtf8() << "Number Out Of Range";
+}
+
+void TestMembers::badLinesAreSkipped()
+{
+    // The bad line costs only its own member; the run goes on and reports it.
+    QFETCH(QByteArray, bad);
+    QFETCH(QString, reason);
+    Setup s;
+    qbtest::writeBytes(s.dir.filePath(QStringLiteral("admin/User.txt")),
+                       line("ann").toUtf8() + "\r\n" + bad + "\r\n" + line("cy").toUtf8() + "\r\n");
+    auto run = s.newRun();
+    DiscusReadUserFile(*run);
+    QVERIFY(!s.ctl.StopConversion);
+    QVERIFY(s.view.messages.isEmpty());
+    QCOMPARE(run->MembersById.count(), 3);
+    QCOMPARE(byId(*run, 49)->username, QStringLiteral("cy"));
+    QCOMPARE(run->MemberLinesSkipped, 1);
+    QVERIFY2(s.view.progress().contains(QStringLiteral("Member Line Skipped - 2 - ") + reason + CrLf), qPrintable(s.view.progress()));
+}
+
+void TestMembers::idsNeverOverflow()
+{
+    // Member and group ids past their column stop the run with a clear error.
+    Setup s;
+    s.ctl.phpBB3DefaultUsers = std::numeric_limits<qint32>::max();
+    s.ctl.phpBB3DefaultGroups = 16777214;
+    s.memberFile({line("ann", "", "", "One/Two")});
+    auto run = s.newRun();
+    DiscusReadUserFile(*run);
+    QVERIFY(s.ctl.StopConversion);
+    QCOMPARE(run->GroupsByName.count(), 1);
+    QCOMPARE(run->MembersById.count(), 1);
+    QCOMPARE(s.view.messages.size(), 1);
+    QVERIFY2(s.view.messages.first().startsWith("6 - DiscusAddGroups()" + CrLf + CrLf + "Overflow - group ids would pass 16777215"),
+             qPrintable(s.view.messages.first()));
+    s.ctl.StopConversion = false;
+    QCOMPARE(DiscusAddMember(*run, line("bob").split(QLatin1Char(':'))), 0);
+    QVERIFY(s.view.messages.last().contains("Overflow - member ids would pass 2147483647"));
 }
 
 void TestMembers::unknownPosterRegistration()
@@ -442,7 +487,7 @@ void TestMembers::usersFileRows()
     QCOMPARE(rows.size(), 6);
     QCOMPARE(rows.at(0),
              QStringLiteral("48,0,8,\"\",0,\"10.0.0.1\",1100000000,\"bob\",\"bob\",\"secret\",0,\"bob@example.com\","
-                            "168741580215,\"\",0,0,1200000000,\"\",\"\",0,0,0,0,0,0,12,\"en\",\"UTC\",\"D M d, Y g:i a\",1,0,"
+                            "168741580215,\"\",0,0,1200000000,\"\",\"\",0,0,0,0,0,0,12,\"en\",\"UTC\",\"D M d([) Y g:i a\",1,0,"
                             "\"\",0,0,0,0,-3,0,0,\"t\",\"d\",0,\"t\",\"a\",0,1,0,1,1,1,0,230271,\"\",\"\",0,0,\"\",\"\","
                             "\"\",\"\",\"\",\"\",\"\",0,0,0"));
     QList<int> ids, groups, posts;

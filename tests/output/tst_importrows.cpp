@@ -1,6 +1,7 @@
 // The six import rows: column names and order against phpBB's own table definitions,
 // the rendering of every kind of field, and reuse of a row object.
 #include "output/ImportRows.h"
+#include "output/TextCleaning.h"
 #include "tests/support/TestSupport.h"
 
 #include <QRegularExpression>
@@ -53,7 +54,8 @@ private slots:
     void columnsFollowPhpbbTables();
     void newRowRendersDefaults_data();
     void newRowRendersDefaults();
-    void textInsertedUnchangedAndIntegersSigned();
+    void textCleanedAndIntegersSigned();
+    void everySpecialCharacterInEveryTextColumn();
     void attachmentsRowHasBareTopicId();
     void reusedRowKeepsUnsetMembers();
     void emailHashKeepsSixtyFourBits();
@@ -107,32 +109,65 @@ void TestImportRows::newRowRendersDefaults()
     QVERIFY(!line.contains(QLatin1Char('\n')) && !line.contains(QLatin1Char('\r')));
 }
 
-void TestImportRows::textInsertedUnchangedAndIntegersSigned()
+void TestImportRows::textCleanedAndIntegersSigned()
 {
     clsTblForums f;
     f.forum_id = 12;
     f.parent_id = -1;
     f.forum_name = QStringLiteral("Caf\u00e9 \"x\", a\\b\r\nc");
-    f.forum_link = QStringLiteral("http://x/y");
+    f.forum_link = QStringLiteral("http://x/y,z");
     f.forum_flags = std::numeric_limits<qint32>::min();
     f.forum_topics_softdeleted = std::numeric_limits<qint32>::max();
     const QStringList fields = f.BuildString().split(QLatin1Char(','));
-    // The name's own comma adds one field when split.
-    QCOMPARE(fields.size(), 50);
+    QCOMPARE(fields.size(), 49);
     QCOMPARE(fields.at(0), QStringLiteral("12"));
     QCOMPARE(fields.at(1), QStringLiteral("-1"));
-    QCOMPARE(fields.at(5) + QLatin1Char(',') + fields.at(6), QStringLiteral("\"Caf\u00e9 \"x\", a\\b\r\nc\""));
-    QCOMPARE(fields.at(11), QStringLiteral("http://x/y"));
-    QCOMPARE(fields.at(29), QStringLiteral("-2147483648"));
-    QCOMPARE(fields.at(49), QStringLiteral("2147483647"));
+    QCOMPARE(fields.at(5), QStringLiteral("\"Caf\u00e9 (})x(})([) a\\b(:)c\""));
+    QCOMPARE(fields.at(10), QStringLiteral("http://x/y([)z"));
+    QCOMPARE(fields.at(28), QStringLiteral("-2147483648"));
+    QCOMPARE(fields.at(48), QStringLiteral("2147483647"));
+}
 
-    clsTblUsers u;
-    u.user_full_folder = -3;
-    u.user_dateformat = QStringLiteral("D M d, Y g:i a");
-    const QStringList userFields = u.BuildString().split(QLatin1Char(','));
-    QCOMPARE(userFields.size(), 67);
-    QCOMPARE(userFields.at(37), QStringLiteral("-3")); // after the comma of the date format
-    QCOMPARE(userFields.at(28) + QLatin1Char(',') + userFields.at(29), QStringLiteral("\"D M d, Y g:i a\""));
+// Every text column of every row holding every character that could end a field or a
+// line: read with MariaDB's rule, each row keeps its columns and each text comes back
+// whole through the tokens.
+#define QB_TEST_SET_Int(member)
+#define QB_TEST_SET_Int64(member)
+#define QB_TEST_SET_Text(member) row.member = probe;
+#define QB_TEST_SET_Raw(member) row.member = probe;
+#define QB_TEST_SET(kind, member, column) QB_TEST_SET_##kind(member)
+
+template <typename Row>
+void checkEveryTextColumn(Row &row, const QString &probe)
+{
+    const QString line = row.BuildString();
+    QVERIFY2(!line.contains(QLatin1String("\r\n")), qPrintable(Row::tableName()));
+    const QStringList fields = qbtest::mariaDbFields(line);
+    QCOMPARE(fields.size(), Row::columnCount);
+    const QStringList names = Row::columnNames();
+    QString restored = probe;
+    restored.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    for (const QString &text : Row::textColumnNames())
+        QCOMPARE(DecodeSpecialCharacters(fields.at(names.indexOf(text)), QStringLiteral("\n")), restored);
+}
+
+void TestImportRows::everySpecialCharacterInEveryTextColumn()
+{
+    const QString probe = QStringLiteral("\"lead,\"\"x\"\r\ny\nz\r'`\u201C\u201D\u201E,\"");
+#define QB_TEST_ROW(Class, COLUMNS)                                                                   \
+    {                                                                                                 \
+        Class row;                                                                                    \
+        COLUMNS(QB_TEST_SET)                                                                          \
+        checkEveryTextColumn(row, probe);                                                             \
+    }
+    QB_TEST_ROW(clsTblForums, QB_FORUMS_COLUMNS)
+    QB_TEST_ROW(clsTblTopics, QB_TOPICS_COLUMNS)
+    QB_TEST_ROW(clsTblPosts, QB_POSTS_COLUMNS)
+    QB_TEST_ROW(clsTblUsers, QB_USERS_COLUMNS)
+    QB_TEST_ROW(clsTblGroups, QB_GROUPS_COLUMNS)
+    QB_TEST_ROW(clsTblAttachments, QB_ATTACHMENTS_COLUMNS)
+    QB_TEST_ROW(clsTblUserGroup, QB_USER_GROUP_COLUMNS)
+#undef QB_TEST_ROW
 }
 
 void TestImportRows::attachmentsRowHasBareTopicId()

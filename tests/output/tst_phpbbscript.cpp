@@ -129,13 +129,17 @@ void TestPhpbbScript::finishingSectionIsCommentedAndComplete()
     }
     // The text columns and every token.
     for (const char *column : {"forum_name", "forum_desc", "topic_title", "post_subject", "post_username", "post_text",
-                               "username", "username_clean", "group_name", "real_filename", "attach_comment"})
+                               "username", "username_clean", "user_password", "user_email", "group_name", "real_filename", "attach_comment"})
         QVERIFY2(sql.contains(QLatin1String(column) + QStringLiteral(" = REPLACE(")), column);
+    // Every text column of every converted row passed the row cleaning and is restored.
+    const int textColumns = int(clsTblForums::textColumnNames().size() + clsTblTopics::textColumnNames().size()
+                                + clsTblPosts::textColumnNames().size() + clsTblUsers::textColumnNames().size()
+                                + clsTblGroups::textColumnNames().size() + clsTblAttachments::textColumnNames().size());
     for (const char *token : {"'([)', ','", "'(\\\\)', '\u201E'", "'(})', '\"'", "'(])', '\u201D'", "'(|)', '\u201C'",
                               "'({)', ''''", "'(<)', '`'"})
-        QCOMPARE(sql.count(QString::fromUtf8(token)), 16);
+        QCOMPARE(sql.count(QString::fromUtf8(token)), textColumns);
     QCOMPARE(sql.count(QStringLiteral("'(:)', '\\n'")), 2); // post_text and forum_desc
-    QCOMPARE(sql.count(QStringLiteral("'(:)', ' '")), 14);
+    QCOMPARE(sql.count(QStringLiteral("'(:)', ' '")), textColumns - 2);
     // The ranges of the converted rows.
     QVERIFY(sql.contains(QStringLiteral("WHERE post_id BETWEEN 1 AND 20")));
     QVERIFY(sql.contains(QStringLiteral("WHERE topic_id BETWEEN 1 AND 7")));

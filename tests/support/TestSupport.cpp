@@ -37,4 +37,41 @@ QString readText(const QString &path)
     return QString::fromUtf8(bytes);
 }
 
+QStringList mariaDbFields(const QString &line)
+{
+    QStringList fields;
+    qsizetype i = 0;
+    const qsizetype n = line.size();
+    for (;;) {
+        QString field;
+        if (i < n && line.at(i) == QLatin1Char('"')) {
+            ++i;
+            for (;;) {
+                if (i >= n)
+                    break; // unterminated: the rest of the line
+                if (line.at(i) == QLatin1Char('"')) {
+                    if (i + 1 < n && line.at(i + 1) == QLatin1Char('"')) {
+                        field += QLatin1Char('"');
+                        i += 2;
+                        continue;
+                    }
+                    if (i + 1 == n || line.at(i + 1) == QLatin1Char(',')) {
+                        ++i;
+                        break;
+                    }
+                }
+                field += line.at(i++);
+            }
+        } else {
+            while (i < n && line.at(i) != QLatin1Char(','))
+                field += line.at(i++);
+        }
+        fields << field;
+        if (i >= n)
+            return fields;
+        ++i; // the comma
+    }
+}
+
+
 } // namespace qbtest

@@ -18,6 +18,12 @@ void writeBytes(const QString &path, const QByteArray &bytes); // creates the fo
 // The file's text, decoded from UTF-16LE when it starts with FF FE, else from UTF-8.
 QString readText(const QString &path);
 
+// The fields of one import row (a line without its CR LF) read the way MariaDB's LOAD
+// DATA reads them with FIELDS TERMINATED BY ',' ENCLOSED BY '"' ESCAPED BY '': a field
+// that starts with a quote ends only at a quote followed by a comma or the line end (a
+// doubled quote inside it is one quote); any other field ends at the next comma.
+QStringList mariaDbFields(const QString &line);
+
 // A view that records message boxes and opened documents and answers the folder picker.
 class RecorderView : public MapView {
 public:

@@ -110,45 +110,99 @@ ENCLOSED BY '"' ESCAPED BY ''LINES TERMINATED BY '\r\n'
 --    Here they become the characters again; a line break is one in post texts and
 --    forum descriptions and a blank in names and titles.
 
--- Forum names and descriptions and the forums' last-post texts.
+-- Forum names and descriptions and the forums' other texts.
 UPDATE phpBB3_forums SET
+    forum_parents = REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(forum_parents, '([)', ','), '(\\)', '„'), '(})', '"'), '(])', '”'), '(|)', '“'), '({)', ''''), '(<)', '`'), '(:)', ' '),
     forum_name = REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(forum_name, '([)', ','), '(\\)', '„'), '(})', '"'), '(])', '”'), '(|)', '“'), '({)', ''''), '(<)', '`'), '(:)', ' '),
+    forum_desc_bitfield = REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(forum_desc_bitfield, '([)', ','), '(\\)', '„'), '(})', '"'), '(])', '”'), '(|)', '“'), '({)', ''''), '(<)', '`'), '(:)', ' '),
+    forum_desc_uid = REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(forum_desc_uid, '([)', ','), '(\\)', '„'), '(})', '"'), '(])', '”'), '(|)', '“'), '({)', ''''), '(<)', '`'), '(:)', ' '),
+    forum_link = REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(forum_link, '([)', ','), '(\\)', '„'), '(})', '"'), '(])', '”'), '(|)', '“'), '({)', ''''), '(<)', '`'), '(:)', ' '),
+    forum_password = REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(forum_password, '([)', ','), '(\\)', '„'), '(})', '"'), '(])', '”'), '(|)', '“'), '({)', ''''), '(<)', '`'), '(:)', ' '),
+    forum_image = REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(forum_image, '([)', ','), '(\\)', '„'), '(})', '"'), '(])', '”'), '(|)', '“'), '({)', ''''), '(<)', '`'), '(:)', ' '),
+    forum_rules = REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(forum_rules, '([)', ','), '(\\)', '„'), '(})', '"'), '(])', '”'), '(|)', '“'), '({)', ''''), '(<)', '`'), '(:)', ' '),
+    forum_rules_link = REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(forum_rules_link, '([)', ','), '(\\)', '„'), '(})', '"'), '(])', '”'), '(|)', '“'), '({)', ''''), '(<)', '`'), '(:)', ' '),
+    forum_rules_bitfield = REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(forum_rules_bitfield, '([)', ','), '(\\)', '„'), '(})', '"'), '(])', '”'), '(|)', '“'), '({)', ''''), '(<)', '`'), '(:)', ' '),
+    forum_rules_uid = REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(forum_rules_uid, '([)', ','), '(\\)', '„'), '(})', '"'), '(])', '”'), '(|)', '“'), '({)', ''''), '(<)', '`'), '(:)', ' '),
     forum_last_post_subject = REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(forum_last_post_subject, '([)', ','), '(\\)', '„'), '(})', '"'), '(])', '”'), '(|)', '“'), '({)', ''''), '(<)', '`'), '(:)', ' '),
     forum_last_poster_name = REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(forum_last_poster_name, '([)', ','), '(\\)', '„'), '(})', '"'), '(])', '”'), '(|)', '“'), '({)', ''''), '(<)', '`'), '(:)', ' '),
+    forum_last_poster_colour = REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(forum_last_poster_colour, '([)', ','), '(\\)', '„'), '(})', '"'), '(])', '”'), '(|)', '“'), '({)', ''''), '(<)', '`'), '(:)', ' '),
     forum_desc = REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(forum_desc, '([)', ','), '(\\)', '„'), '(})', '"'), '(])', '”'), '(|)', '“'), '({)', ''''), '(<)', '`'), '(:)', '\n')
 WHERE forum_id BETWEEN 1 AND 18;
 
--- Topic titles and the topics' poster names and last-post subjects.
+-- Topic titles, the topics' poster names and their other texts.
 UPDATE phpBB3_topics SET
     topic_title = REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(topic_title, '([)', ','), '(\\)', '„'), '(})', '"'), '(])', '”'), '(|)', '“'), '({)', ''''), '(<)', '`'), '(:)', ' '),
     topic_first_poster_name = REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(topic_first_poster_name, '([)', ','), '(\\)', '„'), '(})', '"'), '(])', '”'), '(|)', '“'), '({)', ''''), '(<)', '`'), '(:)', ' '),
+    topic_first_poster_colour = REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(topic_first_poster_colour, '([)', ','), '(\\)', '„'), '(})', '"'), '(])', '”'), '(|)', '“'), '({)', ''''), '(<)', '`'), '(:)', ' '),
     topic_last_poster_name = REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(topic_last_poster_name, '([)', ','), '(\\)', '„'), '(})', '"'), '(])', '”'), '(|)', '“'), '({)', ''''), '(<)', '`'), '(:)', ' '),
-    topic_last_post_subject = REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(topic_last_post_subject, '([)', ','), '(\\)', '„'), '(})', '"'), '(])', '”'), '(|)', '“'), '({)', ''''), '(<)', '`'), '(:)', ' ')
+    topic_last_poster_colour = REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(topic_last_poster_colour, '([)', ','), '(\\)', '„'), '(})', '"'), '(])', '”'), '(|)', '“'), '({)', ''''), '(<)', '`'), '(:)', ' '),
+    topic_last_post_subject = REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(topic_last_post_subject, '([)', ','), '(\\)', '„'), '(})', '"'), '(])', '”'), '(|)', '“'), '({)', ''''), '(<)', '`'), '(:)', ' '),
+    poll_title = REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(poll_title, '([)', ','), '(\\)', '„'), '(})', '"'), '(])', '”'), '(|)', '“'), '({)', ''''), '(<)', '`'), '(:)', ' '),
+    topic_delete_reason = REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(topic_delete_reason, '([)', ','), '(\\)', '„'), '(})', '"'), '(])', '”'), '(|)', '“'), '({)', ''''), '(<)', '`'), '(:)', ' ')
 WHERE topic_id BETWEEN 1 AND 12;
 
--- Post subjects, poster names and post texts.
+-- Post texts, subjects, poster names and the posts' other texts.
 UPDATE phpBB3_posts SET
+    poster_ip = REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(poster_ip, '([)', ','), '(\\)', '„'), '(})', '"'), '(])', '”'), '(|)', '“'), '({)', ''''), '(<)', '`'), '(:)', ' '),
     post_username = REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(post_username, '([)', ','), '(\\)', '„'), '(})', '"'), '(])', '”'), '(|)', '“'), '({)', ''''), '(<)', '`'), '(:)', ' '),
     post_subject = REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(post_subject, '([)', ','), '(\\)', '„'), '(})', '"'), '(])', '”'), '(|)', '“'), '({)', ''''), '(<)', '`'), '(:)', ' '),
+    post_checksum = REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(post_checksum, '([)', ','), '(\\)', '„'), '(})', '"'), '(])', '”'), '(|)', '“'), '({)', ''''), '(<)', '`'), '(:)', ' '),
+    bbcode_bitfield = REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(bbcode_bitfield, '([)', ','), '(\\)', '„'), '(})', '"'), '(])', '”'), '(|)', '“'), '({)', ''''), '(<)', '`'), '(:)', ' '),
+    bbcode_uid = REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(bbcode_uid, '([)', ','), '(\\)', '„'), '(})', '"'), '(])', '”'), '(|)', '“'), '({)', ''''), '(<)', '`'), '(:)', ' '),
+    post_edit_reason = REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(post_edit_reason, '([)', ','), '(\\)', '„'), '(})', '"'), '(])', '”'), '(|)', '“'), '({)', ''''), '(<)', '`'), '(:)', ' '),
+    post_delete_reason = REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(post_delete_reason, '([)', ','), '(\\)', '„'), '(})', '"'), '(])', '”'), '(|)', '“'), '({)', ''''), '(<)', '`'), '(:)', ' '),
     post_text = REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(post_text, '([)', ','), '(\\)', '„'), '(})', '"'), '(])', '”'), '(|)', '“'), '({)', ''''), '(<)', '`'), '(:)', '\n')
 WHERE post_id BETWEEN 1 AND 31;
 
 -- Converted members' user names and their clean forms (login looks members up by
--- username_clean).
+-- username_clean), passwords, e-mail addresses and other texts.
 UPDATE phpBB3_users SET
+    user_permissions = REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(user_permissions, '([)', ','), '(\\)', '„'), '(})', '"'), '(])', '”'), '(|)', '“'), '({)', ''''), '(<)', '`'), '(:)', ' '),
+    user_ip = REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(user_ip, '([)', ','), '(\\)', '„'), '(})', '"'), '(])', '”'), '(|)', '“'), '({)', ''''), '(<)', '`'), '(:)', ' '),
     username = REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(username, '([)', ','), '(\\)', '„'), '(})', '"'), '(])', '”'), '(|)', '“'), '({)', ''''), '(<)', '`'), '(:)', ' '),
-    username_clean = REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(username_clean, '([)', ','), '(\\)', '„'), '(})', '"'), '(])', '”'), '(|)', '“'), '({)', ''''), '(<)', '`'), '(:)', ' ')
+    username_clean = REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(username_clean, '([)', ','), '(\\)', '„'), '(})', '"'), '(])', '”'), '(|)', '“'), '({)', ''''), '(<)', '`'), '(:)', ' '),
+    user_password = REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(user_password, '([)', ','), '(\\)', '„'), '(})', '"'), '(])', '”'), '(|)', '“'), '({)', ''''), '(<)', '`'), '(:)', ' '),
+    user_email = REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(user_email, '([)', ','), '(\\)', '„'), '(})', '"'), '(])', '”'), '(|)', '“'), '({)', ''''), '(<)', '`'), '(:)', ' '),
+    user_birthday = REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(user_birthday, '([)', ','), '(\\)', '„'), '(})', '"'), '(])', '”'), '(|)', '“'), '({)', ''''), '(<)', '`'), '(:)', ' '),
+    user_lastpage = REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(user_lastpage, '([)', ','), '(\\)', '„'), '(})', '"'), '(])', '”'), '(|)', '“'), '({)', ''''), '(<)', '`'), '(:)', ' '),
+    user_last_confirm_key = REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(user_last_confirm_key, '([)', ','), '(\\)', '„'), '(})', '"'), '(])', '”'), '(|)', '“'), '({)', ''''), '(<)', '`'), '(:)', ' '),
+    user_lang = REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(user_lang, '([)', ','), '(\\)', '„'), '(})', '"'), '(])', '”'), '(|)', '“'), '({)', ''''), '(<)', '`'), '(:)', ' '),
+    user_timezone = REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(user_timezone, '([)', ','), '(\\)', '„'), '(})', '"'), '(])', '”'), '(|)', '“'), '({)', ''''), '(<)', '`'), '(:)', ' '),
+    user_dateformat = REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(user_dateformat, '([)', ','), '(\\)', '„'), '(})', '"'), '(])', '”'), '(|)', '“'), '({)', ''''), '(<)', '`'), '(:)', ' '),
+    user_colour = REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(user_colour, '([)', ','), '(\\)', '„'), '(})', '"'), '(])', '”'), '(|)', '“'), '({)', ''''), '(<)', '`'), '(:)', ' '),
+    user_topic_sortby_type = REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(user_topic_sortby_type, '([)', ','), '(\\)', '„'), '(})', '"'), '(])', '”'), '(|)', '“'), '({)', ''''), '(<)', '`'), '(:)', ' '),
+    user_topic_sortby_dir = REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(user_topic_sortby_dir, '([)', ','), '(\\)', '„'), '(})', '"'), '(])', '”'), '(|)', '“'), '({)', ''''), '(<)', '`'), '(:)', ' '),
+    user_post_sortby_type = REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(user_post_sortby_type, '([)', ','), '(\\)', '„'), '(})', '"'), '(])', '”'), '(|)', '“'), '({)', ''''), '(<)', '`'), '(:)', ' '),
+    user_post_sortby_dir = REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(user_post_sortby_dir, '([)', ','), '(\\)', '„'), '(})', '"'), '(])', '”'), '(|)', '“'), '({)', ''''), '(<)', '`'), '(:)', ' '),
+    user_avatar = REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(user_avatar, '([)', ','), '(\\)', '„'), '(})', '"'), '(])', '”'), '(|)', '“'), '({)', ''''), '(<)', '`'), '(:)', ' '),
+    user_avatar_type = REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(user_avatar_type, '([)', ','), '(\\)', '„'), '(})', '"'), '(])', '”'), '(|)', '“'), '({)', ''''), '(<)', '`'), '(:)', ' '),
+    user_sig = REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(user_sig, '([)', ','), '(\\)', '„'), '(})', '"'), '(])', '”'), '(|)', '“'), '({)', ''''), '(<)', '`'), '(:)', ' '),
+    user_sig_bbcode_uid = REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(user_sig_bbcode_uid, '([)', ','), '(\\)', '„'), '(})', '"'), '(])', '”'), '(|)', '“'), '({)', ''''), '(<)', '`'), '(:)', ' '),
+    user_sig_bbcode_bitfield = REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(user_sig_bbcode_bitfield, '([)', ','), '(\\)', '„'), '(})', '"'), '(])', '”'), '(|)', '“'), '({)', ''''), '(<)', '`'), '(:)', ' '),
+    user_jabber = REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(user_jabber, '([)', ','), '(\\)', '„'), '(})', '"'), '(])', '”'), '(|)', '“'), '({)', ''''), '(<)', '`'), '(:)', ' '),
+    user_actkey = REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(user_actkey, '([)', ','), '(\\)', '„'), '(})', '"'), '(])', '”'), '(|)', '“'), '({)', ''''), '(<)', '`'), '(:)', ' '),
+    user_newpasswd = REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(user_newpasswd, '([)', ','), '(\\)', '„'), '(})', '"'), '(])', '”'), '(|)', '“'), '({)', ''''), '(<)', '`'), '(:)', ' '),
+    user_form_salt = REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(user_form_salt, '([)', ','), '(\\)', '„'), '(})', '"'), '(])', '”'), '(|)', '“'), '({)', ''''), '(<)', '`'), '(:)', ' ')
 WHERE user_id > 57;
 
--- Converted group names.
+-- Converted group names and texts.
 UPDATE phpBB3_groups SET
-    group_name = REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(group_name, '([)', ','), '(\\)', '„'), '(})', '"'), '(])', '”'), '(|)', '“'), '({)', ''''), '(<)', '`'), '(:)', ' ')
+    group_name = REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(group_name, '([)', ','), '(\\)', '„'), '(})', '"'), '(])', '”'), '(|)', '“'), '({)', ''''), '(<)', '`'), '(:)', ' '),
+    group_desc = REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(group_desc, '([)', ','), '(\\)', '„'), '(})', '"'), '(])', '”'), '(|)', '“'), '({)', ''''), '(<)', '`'), '(:)', ' '),
+    group_desc_bitfield = REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(group_desc_bitfield, '([)', ','), '(\\)', '„'), '(})', '"'), '(])', '”'), '(|)', '“'), '({)', ''''), '(<)', '`'), '(:)', ' '),
+    group_desc_uid = REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(group_desc_uid, '([)', ','), '(\\)', '„'), '(})', '"'), '(])', '”'), '(|)', '“'), '({)', ''''), '(<)', '`'), '(:)', ' '),
+    group_avatar = REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(group_avatar, '([)', ','), '(\\)', '„'), '(})', '"'), '(])', '”'), '(|)', '“'), '({)', ''''), '(<)', '`'), '(:)', ' '),
+    group_avatar_type = REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(group_avatar_type, '([)', ','), '(\\)', '„'), '(})', '"'), '(])', '”'), '(|)', '“'), '({)', ''''), '(<)', '`'), '(:)', ' '),
+    group_colour = REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(group_colour, '([)', ','), '(\\)', '„'), '(})', '"'), '(])', '”'), '(|)', '“'), '({)', ''''), '(<)', '`'), '(:)', ' ')
 WHERE group_id > 7;
 
--- Attachment file names and comments.
+-- Attachment file names, comments and other texts.
 UPDATE phpBB3_attachments SET
+    physical_filename = REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(physical_filename, '([)', ','), '(\\)', '„'), '(})', '"'), '(])', '”'), '(|)', '“'), '({)', ''''), '(<)', '`'), '(:)', ' '),
     real_filename = REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(real_filename, '([)', ','), '(\\)', '„'), '(})', '"'), '(])', '”'), '(|)', '“'), '({)', ''''), '(<)', '`'), '(:)', ' '),
-    attach_comment = REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(attach_comment, '([)', ','), '(\\)', '„'), '(})', '"'), '(])', '”'), '(|)', '“'), '({)', ''''), '(<)', '`'), '(:)', ' ')
+    attach_comment = REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(attach_comment, '([)', ','), '(\\)', '„'), '(})', '"'), '(])', '”'), '(|)', '“'), '({)', ''''), '(<)', '`'), '(:)', ' '),
+    extension = REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(extension, '([)', ','), '(\\)', '„'), '(})', '"'), '(])', '”'), '(|)', '“'), '({)', ''''), '(<)', '`'), '(:)', ' '),
+    mimetype = REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(mimetype, '([)', ','), '(\\)', '„'), '(})', '"'), '(])', '”'), '(|)', '“'), '({)', ''''), '(<)', '`'), '(:)', ' ')
 WHERE in_message = 0 AND post_msg_id BETWEEN 1 AND 31;
 
 -- b. The forum tree.
