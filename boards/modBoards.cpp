@@ -124,7 +124,7 @@ bool DiscusProcessDiscusMainBoardFile(ConversionRun &run)
 
             // The chunk runs to the next category (or the end of the file): boards listed
             // after "<!--/Category-->" still belong to this category.
-            const int nextCategory = text.indexOf(CategoryOpen, categoryEnd, Qt::CaseInsensitive);
+            const int nextCategory = int(IndexOfText(text, CategoryOpen, categoryEnd));
             const bool lastCategory = nextCategory < 0;
             const QString chunk = text.mid(categoryStart, lastCategory ? -1 : nextCategory - categoryStart);
             if (chunk.isEmpty())

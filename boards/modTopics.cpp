@@ -51,8 +51,8 @@ QString walkKey(const QString &path)
 void readMarker(const QString &content, const QString &marker, QString &name, QString &number)
 {
     QString text = GetTextBetween(content, marker, QStringLiteral("-->"));
-    text.remove(QStringLiteral("-->"), Qt::CaseInsensitive);
-    text.remove(marker, Qt::CaseInsensitive);
+    RemoveText(text, u"-->");
+    RemoveText(text, marker);
     number = GetLeadingDigits(text);
     const int slash = text.indexOf(QLatin1Char('/'));
     name = RemoveTagInformation(text.mid(slash + 1).trimmed());
@@ -205,7 +205,7 @@ void DiscusProcessBoardTopics(ConversionRun &run, const QString &page, const QSt
             }
 
             run.CurrentPageHidden = false;
-            if (L.topicEntry.contains(HiddenMarker, Qt::CaseInsensitive)) {
+            if (ContainsText(L.topicEntry, HiddenMarker)) {
                 run.CurrentPageHidden = true;
                 run.DisplayInfo(CrLf + QStringLiteral("Encountered Hidden Topic - ") + pagePath + CrLf);
             }
@@ -227,7 +227,7 @@ void DiscusProcessBoardTopics(ConversionRun &run, const QString &page, const QSt
                     run.DisplayInfo(CrLf + QStringLiteral("Encountered Topic with no Subject on - ") + pagePath + CrLf);
                 } else {
                     QString link = GetTextBetween(lv().topicEntry, HrefMarker, QStringLiteral("?"));
-                    link.remove(HrefMarker, Qt::CaseInsensitive);
+                    RemoveText(link, HrefMarker);
                     link.remove(QLatin1Char('?'));
                     link.remove(QLatin1Char('"'));
                     lv().pageLink = link;

@@ -82,6 +82,8 @@ public:
     // Special character table (sequence -> replacement) and the redirection template.
     KeyedCollection<QString> SpecialCharacters;
     QString RedirectTemplate;
+    // The folders of redirection pages made so far: each is created once.
+    QSet<QString> RedirectFolders;
 
     // Special characters and attachments additions.
     // The table's sequences exactly as written. Named references differ by letter case

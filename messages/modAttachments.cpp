@@ -73,8 +73,8 @@ QString ProcessAttachments(ConversionRun &run, QString &text, qint32 posterId)
         // The anchor's address, its pieces split at "\" as the old site's paths were.
         QString address = GetTextBetween(marker, HrefQuote, QStringLiteral("\" target="));
         address.replace(QLatin1Char('/'), QLatin1Char('\\'));
-        address.remove(HrefQuote, Qt::CaseInsensitive);
-        const qsizetype target = address.indexOf(QStringLiteral("target="), 0, Qt::CaseInsensitive);
+        RemoveText(address, HrefQuote);
+        const qsizetype target = IndexOfText(address, u"target=");
         if (target >= 0)
             address.truncate(target);
         address.remove(QLatin1Char('"'));
@@ -175,7 +175,7 @@ QString ProcessAttachments(ConversionRun &run, QString &text, qint32 posterId)
         run.pageAttachmentRows->append(row.BuildString());
         run.CurrentPostHasAttachment = true;
 
-        text.remove(marker, Qt::CaseInsensitive);
+        RemoveText(text, marker);
         status = QStringLiteral("clip");
     });
     return status;
@@ -183,18 +183,17 @@ QString ProcessAttachments(ConversionRun &run, QString &text, qint32 posterId)
 
 QString ProcessImages(ConversionRun &run, const QString &text)
 {
-    int start = int(text.indexOf(ImageOpen, 0, Qt::CaseInsensitive));
+    int start = int(IndexOfText(text, ImageOpen));
     if (start < 0)
         return text;
     int end = 0;
     const QString tag = GetTextBetween(text, ImageOpen, QStringLiteral(">"), start, end);
     // The address part runs to " alt=" inside the tag; an image without one stays.
-    const qsizetype alt = tag.indexOf(QStringLiteral(" alt="), 0, Qt::CaseInsensitive);
+    const qsizetype alt = IndexOfText(tag, u" alt=");
     if (alt < 0)
         return text;
     QString source = tag.left(alt);
-    if (!source.contains(QStringLiteral("/discus/messages/"), Qt::CaseInsensitive)
-        && !source.contains(QStringLiteral("/secure/"), Qt::CaseInsensitive))
+    if (!ContainsText(source, u"/discus/messages/") && !ContainsText(source, u"/secure/"))
         return text;
     // Only a double-quoted address is taken.
     const QString openQuote = ImageOpen + QLatin1Char('"');
@@ -217,6 +216,6 @@ QString ProcessImages(ConversionRun &run, const QString &text)
         address = siteOrigin(run.ctl.DiscusWebsite) + address;
     }
     QString result = text;
-    result.replace(tag, QStringLiteral("[img]") + address + QStringLiteral("[/img]"), Qt::CaseInsensitive);
+    ReplaceText(result, tag, QStringLiteral("[img]") + address + QStringLiteral("[/img]"));
     return result;
 }

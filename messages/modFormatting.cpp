@@ -2,6 +2,7 @@
 // work is done by position and by literal replacement, without an HTML parser; whatever
 // is not converted here is removed later with the other tags.
 #include "messages/modFormatting.h"
+#include "output/TextCleaning.h"
 
 #include "convert/ConversionRun.h"
 
@@ -19,8 +20,7 @@ const QString ColorOpen = QStringLiteral("<font color=");
 QVector<int> positionsOf(const QString &text, const QString &marker)
 {
     QVector<int> found;
-    for (qsizetype i = text.indexOf(marker, 0, Qt::CaseInsensitive); i >= 0;
-         i = text.indexOf(marker, i + 1, Qt::CaseInsensitive))
+    for (qsizetype i = IndexOfText(text, marker, 0); i >= 0; i = IndexOfText(text, marker, i + 1))
         found.append(int(i));
     return found;
 }
@@ -35,7 +35,7 @@ QString cleanFontTag(QString tag)
     tag.remove(QLatin1Char('"'));
     tag.replace(QLatin1String("=-"), QLatin1String("="));
     tag.replace(QLatin1String("=+"), QLatin1String("="));
-    tag.replace(QLatin1String("size= "), QLatin1String("size="), Qt::CaseInsensitive);
+    ReplaceText(tag, u"size= ", u"size=");
     if (tag.startsWith(SizeOpen, Qt::CaseInsensitive)) {
         const int from = int(SizeOpen.size());
         int to = from;
@@ -52,7 +52,7 @@ QString cleanFontTag(QString tag)
 // after it is left alone.
 QString cleanFontTags(const QString &text)
 {
-    qsizetype open = text.indexOf(FontOpen, 0, Qt::CaseInsensitive);
+    qsizetype open = IndexOfText(text, FontOpen, 0);
     if (open < 0)
         return text;
     QString out;
@@ -65,7 +65,7 @@ QString cleanFontTags(const QString &text)
         out.append(QStringView(text).mid(copied, open - copied));
         out.append(cleanFontTag(text.mid(open, close + 1 - open)));
         copied = close + 1;
-        open = text.indexOf(FontOpen, copied, Qt::CaseInsensitive);
+        open = IndexOfText(text, FontOpen, copied);
     }
     out.append(QStringView(text).mid(copied));
     return out;
@@ -104,7 +104,7 @@ QString CloseTagBracket(ConversionRun &run, const QString &text, const QString &
     QString out = text;
     qsizetype from = 0;
     for (;;) {
-        const qsizetype at = out.indexOf(opener, from, Qt::CaseInsensitive);
+        const qsizetype at = IndexOfText(out, opener, from);
         if (at < 0)
             break;
         const qsizetype bracket = out.indexOf(QLatin1Char('>'), at + opener.size());
@@ -159,23 +159,23 @@ QString DiscusProcessFormatting(ConversionRun &run, const QString &text)
         // font tags' clean-up, which alone may hold it). A "</font>" still here closes no
         // converted tag (a font tag of another kind, or none at all): it goes, as its
         // opening tag goes with the other tags, instead of leaving a stray "[/font]".
-        static const char *const replacements[][2] = {
-            {"<b>", "[b]"},
-            {"<center>", "[center]"},
-            {"<font face=", "[font="},
-            {"<font size=", "[size="},
-            {"<font color=", "[color="},
-            {"color=ff0000]", "color=red]"},
-            {"color=000000]", "color=black]"},
-            {"</b>", "[/b]"},
-            {"</font>", ""},
-            {"</color>", "[/color]"},
-            {"</size>", "[/size]"},
-            {"</center>", "[/center]"},
-            {"[/colo]", "[/color]"},
+        static const char16_t *const replacements[][2] = {
+            {u"<b>", u"[b]"},
+            {u"<center>", u"[center]"},
+            {u"<font face=", u"[font="},
+            {u"<font size=", u"[size="},
+            {u"<font color=", u"[color="},
+            {u"color=ff0000]", u"color=red]"},
+            {u"color=000000]", u"color=black]"},
+            {u"</b>", u"[/b]"},
+            {u"</font>", u""},
+            {u"</color>", u"[/color]"},
+            {u"</size>", u"[/size]"},
+            {u"</center>", u"[/center]"},
+            {u"[/colo]", u"[/color]"},
         };
         for (const auto &r : replacements)
-            out.replace(QLatin1String(r[0]), QLatin1String(r[1]), Qt::CaseInsensitive);
+            ReplaceText(out, r[0], r[1]);
     });
     run.CvDoEvents();
     return ok ? out : QString();

@@ -44,12 +44,10 @@ QString targetFile(const QString &folder, const QString &board, const QString &p
 bool convertAnchor(ConversionRun &run, const QString &anchor, qint32 pageCounter, qint32 forumId, QString &replacement)
 {
     // Discus's own scripts are not pages of the board.
-    if (anchor.contains(QLatin1String("show.cgi"), Qt::CaseInsensitive)
-        || anchor.contains(QLatin1String("showpage.html"), Qt::CaseInsensitive))
+    if (ContainsText(anchor, u"show.cgi") || ContainsText(anchor, u"showpage.html"))
         return false;
     // Anchors to other sites; their tags go later with the others, leaving their text.
-    if (!anchor.contains(QLatin1String("/discus/messages/"), Qt::CaseInsensitive)
-        && !anchor.contains(QLatin1String("/secure/"), Qt::CaseInsensitive))
+    if (!ContainsText(anchor, u"/discus/messages/") && !ContainsText(anchor, u"/secure/"))
         return false;
 
     // The address: everything between "<a href=" and the tag's ">" without quotes (further
@@ -179,7 +177,7 @@ QString BuildphpBB3Link(ConversionRun &run, const QString &linkText, const QStri
         const QString span = GetTextBetween(linkText, QStringLiteral("[url="), QStringLiteral("]"));
         const QString oldAddress = span.mid(5, span.size() - 6);
         if (!oldAddress.isEmpty())
-            out.replace(oldAddress, newAddress, Qt::CaseInsensitive);
+            ReplaceText(out, oldAddress, newAddress);
     });
     return out;
 }
@@ -216,7 +214,7 @@ void UpdateInternalLinks(ConversionRun &run)
             if (mapItem) {
                 const QString link = QString(fields.at(0)).remove(QLatin1Char('"'));
                 const qsizetype bracket = link.indexOf(QLatin1Char(']'));
-                const qsizetype close = bracket < 0 ? -1 : link.indexOf(UrlClose, bracket + 1, Qt::CaseInsensitive);
+                const qsizetype close = bracket < 0 ? -1 : IndexOfText(link, UrlClose, bracket + 1);
                 const QString linkText = bracket < 0 ? QString() : link.mid(bracket + 1, close < 0 ? -1 : close - bracket - 1).trimmed();
                 QString newLink = QStringLiteral("[url=") + topicAddress(run, *mapItem) + QLatin1Char(']') + linkText + UrlClose;
                 fields[1] = newLink.remove(QLatin1Char('"'));

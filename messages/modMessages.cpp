@@ -32,9 +32,9 @@ const QString CommentEnd = QStringLiteral("-->");
 qint32 postTime(const QString &post)
 {
     QString text = GetTextBetween(post, QStringLiteral("<!--Time: "), CommentEnd);
-    text.remove(QStringLiteral("<!--Time:"), Qt::CaseInsensitive);
+    RemoveText(text, u"<!--Time:");
     text = text.trimmed();
-    text.remove(CommentEnd, Qt::CaseInsensitive);
+    RemoveText(text, CommentEnd);
     text = text.trimmed();
     bool ok = false;
     const qlonglong value = text.toLongLong(&ok, 10);
@@ -74,7 +74,7 @@ struct PageAttachmentRows {
 
 void GetPostMarkers(const QString &pageContent, int postStart, QString &openMarker, QString &endMarker)
 {
-    const int close = pageContent.indexOf(CommentEnd, postStart, Qt::CaseInsensitive);
+    const int close = int(IndexOfText(pageContent, CommentEnd, postStart));
     if (postStart < 0 || close < 0)
         throw QbError(QbErrNo::InvalidArgument, QStringLiteral("Invalid procedure call or argument"));
     openMarker = pageContent.mid(postStart, close - postStart) + CommentEnd;
@@ -110,7 +110,7 @@ void DiscusProcessPostsOnPage(ConversionRun &run, const QString &pagePath, const
         const QString pageNumber = run.dataIndex.at(level).pageNumber;
 
         QString path = pagePath;
-        if (pagePath.contains(QStringLiteral("http://"), Qt::CaseInsensitive))
+        if (ContainsText(pagePath, u"http://"))
             path = LinkToLocalPath(run, pagePath);
         run.DisplayInfo(indent + QStringLiteral("Processing Post for - ") + pageName + QStringLiteral(" - ") + path
                         + QStringLiteral(" - Record # ") + QString::number(firstPostId) + CrLf);
@@ -138,12 +138,12 @@ void DiscusProcessPostsOnPage(ConversionRun &run, const QString &pagePath, const
         bool orderDecided = false, newestFirst = false;
         int searchFrom = 0;
         for (;;) {
-            const int postStart = pageContent.indexOf(PostOpen, searchFrom, Qt::CaseInsensitive);
+            const int postStart = int(IndexOfText(pageContent, PostOpen, searchFrom));
             if (postStart < 0)
                 break;
             QString openMarker, endMarker;
             GetPostMarkers(pageContent, postStart, openMarker, endMarker);
-            const int endAt = pageContent.indexOf(endMarker, postStart, Qt::CaseInsensitive);
+            const int endAt = int(IndexOfText(pageContent, endMarker, postStart));
             if (endAt < 0)
                 break; // a post without its end marker ends the page
             PagePost p;
@@ -152,8 +152,9 @@ void DiscusProcessPostsOnPage(ConversionRun &run, const QString &pagePath, const
             searchFrom = p.end;
             const QString post = pageContent.mid(p.start, p.end - p.start);
 
-            p.number = GetLeadingDigits(
-                GetTextBetween(post, PostOpen, PostCloseStart).remove(PostOpen, Qt::CaseInsensitive));
+            QString numberText = GetTextBetween(post, PostOpen, PostCloseStart);
+            RemoveText(numberText, PostOpen);
+            p.number = GetLeadingDigits(numberText);
 
             p.name = StripSpecialCharacters(EncodeSpecialCharacters(
                 RemoveTagInformation(GetTextBetween(post, QStringLiteral("<!--name-->"), QStringLiteral("<!--/name-->")))

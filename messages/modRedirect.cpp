@@ -1,6 +1,7 @@
 // Redirection pages: the template filled in for one old Discus page and written under
 // "redirect/" in the output folder, at the old page's folder and file name.
 #include "messages/modRedirect.h"
+#include "output/TextCleaning.h"
 
 #include "convert/ConversionRun.h"
 #include "output/TextFiles.h"
@@ -130,14 +131,17 @@ void SaveRedirectFile(ConversionRun &run, const QString &pagePath, qint32 number
         const QString file = folder + QLatin1Char('/') + pieces.at(1);
         if (!QDir::cleanPath(file).startsWith(QDir::cleanPath(redirectRoot) + QLatin1Char('/')))
             throw QbError(QbErrNo::PathFileAccess, QStringLiteral("Path/File access error - ") + QDir::toNativeSeparators(file));
-        ctl.gen().CreateFolders(folder);
+        if (!run.RedirectFolders.contains(folder)) {
+            ctl.gen().CreateFolders(folder);
+            run.RedirectFolders.insert(folder);
+        }
 
         QString page = run.RedirectTemplate;
-        page.replace(QStringLiteral("AAAAA"), RedirectHtmlText(a), Qt::CaseInsensitive);
-        page.replace(QStringLiteral("BBBBB"), RedirectHtmlText(b), Qt::CaseInsensitive);
-        page.replace(QStringLiteral("XXXXX"), QString::number(number) + QStringLiteral(".0"), Qt::CaseInsensitive);
-        page.replace(QStringLiteral("CCCCC"), RedirectHtmlText(c), Qt::CaseInsensitive);
-        page.replace(QStringLiteral("ZZZZZ"), ctl.phpBB3ForumAddr, Qt::CaseInsensitive);
+        ReplaceText(page, u"AAAAA", RedirectHtmlText(a));
+        ReplaceText(page, u"BBBBB", RedirectHtmlText(b));
+        ReplaceText(page, u"XXXXX", QString::number(number) + QStringLiteral(".0"));
+        ReplaceText(page, u"CCCCC", RedirectHtmlText(c));
+        ReplaceText(page, u"ZZZZZ", ctl.phpBB3ForumAddr);
         WriteFileData(ctl, file, asciiHtml(page));
     });
 }

@@ -292,11 +292,11 @@ QString GetLeadingDigits(const QString &text)
 QString GetTextBetween(const QString &text, const QString &startMarker, const QString &endMarker, int &startPos, int &endPos)
 {
     const qsizetype from = startPos < 0 ? 0 : startPos;
-    const qsizetype begin = text.indexOf(startMarker, from, Qt::CaseInsensitive);
+    const qsizetype begin = IndexOfText(text, startMarker, from);
     startPos = int(begin);
     if (begin < 0)
         return QString();
-    const qsizetype end = text.indexOf(endMarker, begin + startMarker.size(), Qt::CaseInsensitive);
+    const qsizetype end = IndexOfText(text, endMarker, begin + startMarker.size());
     if (end < 0)
         return QString();
     endPos = int(end + endMarker.size());
@@ -350,4 +350,109 @@ QString ResolveAngleReferences(const QString &text)
     out.replace(QLatin1String("&gt;"), QStringLiteral(">"), Qt::CaseInsensitive);
     out.replace(QLatin1String("&#62;"), QStringLiteral(">"));
     return out;
+}
+
+namespace {
+
+// The ASCII characters that some other character folds to (the Kelvin sign to "k", the
+// long s to "s"): only for these can a page character outside ASCII match.
+struct AsciiFoldTargets {
+    bool reached[128] = {};
+    AsciiFoldTargets()
+    {
+        for (char32_t c = 0x80; c <= 0x10FFFF; ++c) {
+            const char32_t f = QChar::toCaseFolded(c);
+            if (f < 0x80)
+                reached[f] = true;
+        }
+    }
+};
+
+const AsciiFoldTargets &asciiFoldTargets()
+{
+    static const AsciiFoldTargets targets;
+    return targets;
+}
+
+inline char16_t asciiFolded(char16_t c) { return c >= u'A' && c <= u'Z' ? char16_t(c + 32) : c; }
+
+// Whether the page character h folds to the folded ASCII needle character n.
+inline bool foldsTo(char16_t h, char16_t n, bool reached)
+{
+    if (h < 0x80)
+        return asciiFolded(h) == n;
+    return reached && QChar::toCaseFolded(char32_t(h)) == n;
+}
+
+bool isAscii(QStringView s)
+{
+    for (const QChar c : s)
+        if (c.unicode() >= 0x80)
+            return false;
+    return true;
+}
+
+} // namespace
+
+qsizetype IndexOfText(QStringView text, QStringView needle, qsizetype from)
+{
+    const qsizetype n = text.size(), m = needle.size();
+    if (from < 0 || m == 0 || m > 64 || !isAscii(needle))
+        return text.indexOf(needle, from, Qt::CaseInsensitive);
+    if (from + m > n)
+        return -1;
+    const AsciiFoldTargets &targets = asciiFoldTargets();
+    char16_t folded[64];
+    bool reached[64];
+    for (qsizetype k = 0; k < m; ++k) {
+        folded[k] = asciiFolded(needle[k].unicode());
+        reached[k] = targets.reached[folded[k]];
+    }
+    const char16_t *d = text.utf16();
+    const char16_t first = folded[0];
+    const bool firstIsLetter = first >= u'a' && first <= u'z';
+    const qsizetype last = n - m;
+    qsizetype i = from;
+    while (i <= last) {
+        // The next place the first character can match.
+        if (!firstIsLetter && !reached[0]) {
+            i = QStringView(d, last + 1).indexOf(QChar(first), i);
+            if (i < 0)
+                return -1;
+        } else {
+            while (i <= last && !foldsTo(d[i], first, reached[0]))
+                ++i;
+            if (i > last)
+                return -1;
+        }
+        qsizetype k = 1;
+        while (k < m && foldsTo(d[i + k], folded[k], reached[k]))
+            ++k;
+        if (k == m)
+            return i;
+        ++i;
+    }
+    return -1;
+}
+
+void ReplaceText(QString &text, QStringView needle, QStringView replacement)
+{
+    if (needle.isEmpty() || needle.size() > 64 || !isAscii(needle)) {
+        text.replace(needle.toString(), replacement.toString(), Qt::CaseInsensitive);
+        return;
+    }
+    qsizetype at = IndexOfText(text, needle, 0);
+    if (at < 0)
+        return;
+    QString out;
+    out.reserve(text.size() + (replacement.size() > needle.size() ? 4 * (replacement.size() - needle.size()) : 0));
+    qsizetype copied = 0;
+    while (at >= 0) {
+        out.append(QStringView(text).mid(copied, at - copied));
+        out.append(replacement);
+        copied = at + needle.size();
+        at = IndexOfText(text, needle, copied);
+    }
+    out.append(QStringView(text).mid(copied));
+    text = std::move(out);
 }

@@ -2,6 +2,7 @@
 // Routines that make Discus text fit for an import row and cut marked blocks out of pages.
 // Positions are 0-based.
 #include <QString>
+#include <QStringView>
 
 // The text without any complete HTML tag; every copy of a tag goes in one pass.
 QString RemoveTagInformation(const QString &text);
@@ -29,3 +30,13 @@ QString GetLeadingDigits(const QString &text);
 QString GetTextBetween(const QString &text, const QString &startMarker, const QString &endMarker, int &startPos, int &endPos);
 // The same from the start of the text, without the positions.
 QString GetTextBetween(const QString &text, const QString &startMarker, const QString &endMarker);
+
+// Searches that ignore letter case, with the results of Qt's case-insensitive searches
+// (each character folded as QChar::toCaseFolded folds it). A needle made of ASCII
+// characters is matched by a forward scan that folds only where a page character is not
+// ASCII; any other needle goes to Qt.
+qsizetype IndexOfText(QStringView text, QStringView needle, qsizetype from = 0);
+inline bool ContainsText(QStringView text, QStringView needle) { return IndexOfText(text, needle) >= 0; }
+// Every copy of needle, left to right and not overlapping, replaced (removed).
+void ReplaceText(QString &text, QStringView needle, QStringView replacement);
+inline void RemoveText(QString &text, QStringView needle) { ReplaceText(text, needle, QStringView()); }

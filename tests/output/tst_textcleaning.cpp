@@ -32,6 +32,8 @@ private slots:
     void getLeadingDigits_data();
     void getLeadingDigits();
     void getTextBetween();
+    void caseInsensitiveSearchAsQtDoes_data();
+    void caseInsensitiveSearchAsQtDoes();
 };
 
 void TestTextCleaning::removeTagInformation_data()
@@ -201,6 +203,38 @@ void TestTextCleaning::getTextBetween()
              QStringLiteral("<!--a--> y<!--a-->"));
     QCOMPARE(GetTextBetween(page, start, end), QStringLiteral("<!--Text-->first<!--/Text-->"));
     QCOMPARE(GetTextBetween(QString(), start, end), QString());
+}
+
+void TestTextCleaning::caseInsensitiveSearchAsQtDoes_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("needle");
+    QTest::newRow("markers in any case") << QStringLiteral("a <!--POST: 1--> b <!--post: 2-->") << QStringLiteral("<!--Post: ");
+    // Characters outside ASCII that fold to ASCII letters: the Kelvin sign and the long s.
+    QTest::newRow("kelvin sign") << QStringLiteral("<a \u212Aey> <a key>") << QStringLiteral("<A KEY>");
+    QTest::newRow("long s") << QStringLiteral("\u017Fhow.cgi show.cgi") << QStringLiteral("SHOW.CGI");
+    QTest::newRow("accented letters do not fold to ASCII") << QStringLiteral("caf\u00C9 cafe CAFE") << QStringLiteral("cafe");
+    QTest::newRow("needle outside ASCII") << QStringLiteral("M\u00FCritz M\u00DCRITZ") << QStringLiteral("m\u00FCritz");
+    QTest::newRow("surrogate pairs") << QStringLiteral("\U0001F600<b>\U0001F600<B>") << QStringLiteral("<b>");
+    QTest::newRow("overlapping copies") << QStringLiteral("aaaaa") << QStringLiteral("AA");
+    QTest::newRow("needle at the very end") << QStringLiteral("xyz-->") << QStringLiteral("-->");
+    QTest::newRow("needle longer than text") << QStringLiteral("<b") << QStringLiteral("<b>");
+    QTest::newRow("single character") << QStringLiteral("a>b>C") << QStringLiteral("c");
+}
+
+void TestTextCleaning::caseInsensitiveSearchAsQtDoes()
+{
+    QFETCH(QString, text);
+    QFETCH(QString, needle);
+    for (qsizetype from = 0; from <= text.size() + 1; ++from)
+        QCOMPARE(IndexOfText(text, needle, from), text.indexOf(needle, from, Qt::CaseInsensitive));
+    QCOMPARE(ContainsText(text, needle), text.contains(needle, Qt::CaseInsensitive));
+    QString replaced = text;
+    ReplaceText(replaced, needle, u"[x]");
+    QCOMPARE(replaced, QString(text).replace(needle, QStringLiteral("[x]"), Qt::CaseInsensitive));
+    QString removed = text;
+    RemoveText(removed, needle);
+    QCOMPARE(removed, QString(text).remove(needle, Qt::CaseInsensitive));
 }
 
 QTEST_GUILESS_MAIN(TestTextCleaning)
