@@ -6,11 +6,13 @@
 #include "convert/KeyedCollection.h"
 #include "members/clsMember.h"
 #include "output/ImportFile.h"
+#include "output/phpMyAdminScript.h"
 
 #include <QHash>
 #include <QSet>
 #include <QStringList>
 #include <QVector>
+#include <memory>
 
 class ConversionRun {
 public:
@@ -37,6 +39,8 @@ public:
     // Group memberships of the converted members, written with the users.
     ImportFile userGroup;
     void nameOutputFiles(); // templates in the output folder, file number 1 each
+    // The script's form for phpMyAdmin, from the guard to the finishing section.
+    std::unique_ptr<phpMyAdminScript> phpMyAdmin;
 
     // Members and groups.
     KeyedCollection<MemberPtr> MembersById, MembersByUserName, MembersByRealName;

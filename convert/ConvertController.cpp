@@ -10,8 +10,10 @@
 #include <QDir>
 #include <QDirIterator>
 #include <QFileInfo>
+#include <QLocale>
 #include <QRegularExpression>
 #include <QSet>
+#include <cmath>
 #include <limits>
 
 namespace {
@@ -166,6 +168,8 @@ void ConvertController::FormLoad()
     phpBB3Version = phpBBTargetVersion(readSetting(QStringLiteral("phpBB3Version"), QStringLiteral("3.3")));
     view.setText(QStringLiteral("cboPhpBB3Version"), phpBB3Version);
     saveSetting(QStringLiteral("phpBB3Version"), phpBB3Version);
+    view.setText(QStringLiteral("txtImportPartMBSize"), readSetting(QStringLiteral("ImportPartMBSize"), QStringLiteral("8")));
+    txtImportPartMBSize_LostFocus();
 
     // The two progress boxes, then the four boxes of the options dialog.
     static const char *const boxes[][2] = {
@@ -376,6 +380,18 @@ void ConvertController::cboPhpBB3Version_Click()
 {
     phpBB3Version = phpBBTargetVersion(view.text(QStringLiteral("cboPhpBB3Version")));
     saveSetting(QStringLiteral("phpBB3Version"), phpBB3Version);
+}
+
+void ConvertController::txtImportPartMBSize_LostFocus()
+{
+    // Megabytes, fractions allowed; what is not a size goes back to the default.
+    bool ok = false;
+    const QString text = view.text(QStringLiteral("txtImportPartMBSize")).trimmed();
+    const double mb = QLocale::c().toDouble(text, &ok);
+    ImportPartMBSize = ok && std::isfinite(mb) && mb >= 0 ? mb : 8;
+    const QString shown = ok && std::isfinite(mb) && mb >= 0 ? text : QStringLiteral("8");
+    view.setText(QStringLiteral("txtImportPartMBSize"), shown);
+    saveSetting(QStringLiteral("ImportPartMBSize"), shown);
 }
 
 void ConvertController::SetupFolderLocations()

@@ -37,6 +37,7 @@ public:
     qint32 phpBB3DefaultUsers = 47;
     qint32 phpBB3DefaultGroups = 7;
     QString phpBB3Version = QStringLiteral("3.3"); // target phpBB release: "3.3" or "3.2"
+    double ImportPartMBSize = 8;      // largest file of the SQL for phpMyAdmin; 0: one file
     bool CreateAttachments = true, CreateHiddenTopics = true, CreateRedirectionFiles = true,
          FindDiscusSpecialCharacters = true, ShowProgress = true, LogProgress = true;
     bool StopConversion = false;
@@ -69,6 +70,8 @@ public:
     void checkBox_Click(const QString &control);
     // A choice in the options dialog's phpBB3 version drop-down: saves and sets phpBB3Version.
     void cboPhpBB3Version_Click();
+    // The options dialog's part size of the SQL for phpMyAdmin: checks, saves and sets it.
+    void txtImportPartMBSize_LostFocus();
 
     void SetupFolderLocations();
     QString DetectDiscusCharset();

@@ -9,6 +9,7 @@
 #include "output/ImportFile.h"
 #include "output/TextFiles.h"
 #include "output/phpBBScript.h"
+#include "output/phpMyAdminScript.h"
 
 #include <QDateTime>
 #include <QLocale>
@@ -104,6 +105,7 @@ void ConvertController::cmdConvert_Click()
         // 10.
         phpBB3OpenOutputFiles(*run);
         phpBBWriteScriptStart(*run);
+        phpMyAdminScriptStart(*run);
 
         // 11. The charset is detected once; later runs use what the drop-down shows.
         if (!StopConversion) {

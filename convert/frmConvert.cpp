@@ -44,6 +44,7 @@ frmConvert::frmConvert(const QString &settingsFile, const QString &programFolder
     for (QCheckBox *box : boxes)
         connect(box, &QCheckBox::clicked, this, [c, box] { c->checkBox_Click(box->objectName()); });
     connect(m_options->versionBox(), &QComboBox::activated, this, [c] { c->cboPhpBB3Version_Click(); });
+    connect(m_options->importPartBox(), &QLineEdit::editingFinished, this, [c] { c->txtImportPartMBSize_LostFocus(); });
 
     connect(ui->cmdBrowseRoot, &QToolButton::clicked, this, [c] { c->cmdBrowseRoot_Click(); });
     connect(ui->cmdBrowseOutput, &QToolButton::clicked, this, [c] { c->cmdBrowseOutput_Click(); });

@@ -32,6 +32,8 @@ QTabBar *frmOptions::tabs() const { return ui->tbsOptions; }
 
 QComboBox *frmOptions::versionBox() const { return ui->cboPhpBB3Version; }
 
+QLineEdit *frmOptions::importPartBox() const { return ui->txtImportPartMBSize; }
+
 QStackedWidget *frmOptions::pages() const { return ui->picOptions; }
 
 QList<QCheckBox *> frmOptions::optionBoxes() const

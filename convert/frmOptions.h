@@ -10,6 +10,7 @@ class frmOptions;
 }
 class QCheckBox;
 class QComboBox;
+class QLineEdit;
 class QStackedWidget;
 class QTabBar;
 
@@ -25,6 +26,8 @@ public:
     QList<QCheckBox *> optionBoxes() const;
     // The target phpBB release ("3.3" or "3.2"), saved when the choice changes.
     QComboBox *versionBox() const;
+    // The largest size of a file of the SQL for phpMyAdmin, saved when editing ends.
+    QLineEdit *importPartBox() const;
 
 private:
     void showPage(int tab);

@@ -4,6 +4,7 @@
 
 #include "convert/ConversionRun.h"
 #include "output/ImportRows.h"
+#include "output/phpMyAdminScript.h"
 #include "output/phpBBScript.h"
 
 #include <QFile>
@@ -11,13 +12,6 @@
 namespace {
 
 const QString CrLf = QStringLiteral("\r\n");
-
-// The forums, topics and posts rows replace rows of the same id already in the table.
-bool replacesRows(const QString &tableName)
-{
-    return tableName == QLatin1String("phpBB3_forums") || tableName == QLatin1String("phpBB3_topics")
-        || tableName == QLatin1String("phpBB3_posts");
-}
 
 // The path as a MySQL string body: backslashes and single quotes doubled.
 QString sqlStringBody(const QString &text)
@@ -33,16 +27,10 @@ QString sqlStringBody(const QString &text)
 QString loadStatement(const QString &filePath, const QString &tableName, const QString &version)
 {
     QString sql = QStringLiteral("LOAD DATA LOCAL INFILE '") + sqlStringBody(filePath) + QStringLiteral("' ")
-        + (replacesRows(tableName) ? QStringLiteral("REPLACE ") : QString()) + QStringLiteral("INTO TABLE ")
+        + (ImportReplacesRows(tableName) ? QStringLiteral("REPLACE ") : QString()) + QStringLiteral("INTO TABLE ")
         + tableName + QStringLiteral(" CHARACTER SET utf8mb4") + CrLf + QStringLiteral("FIELDS TERMINATED BY ','")
         + CrLf + QStringLiteral("ENCLOSED BY '\"' ESCAPED BY ''LINES TERMINATED BY '\\r\\n'");
-    QStringList columns = ImportColumns(tableName);
-    // phpBB 3.3 has no user_email_hash: the field goes to a user variable and is dropped.
-    if (tableName == QLatin1String("phpBB3_users") && phpBBTargetVersion(version) == QLatin1String("3.3")) {
-        const int hash = columns.indexOf(QStringLiteral("user_email_hash"));
-        if (hash >= 0)
-            columns[hash] = QStringLiteral("@skip");
-    }
+    const QStringList columns = ImportLoadTargets(tableName, version);
     if (!columns.isEmpty())
         sql += CrLf + QLatin1Char('(') + columns.join(QLatin1Char(',')) + QLatin1Char(')');
     sql += QLatin1Char(';') + CrLf + CrLf + CrLf;
@@ -51,11 +39,30 @@ QString loadStatement(const QString &filePath, const QString &tableName, const Q
 
 } // namespace
 
+bool ImportReplacesRows(const QString &tableName)
+{
+    return tableName == QLatin1String("phpBB3_forums") || tableName == QLatin1String("phpBB3_topics")
+        || tableName == QLatin1String("phpBB3_posts");
+}
+
+QStringList ImportLoadTargets(const QString &tableName, const QString &version)
+{
+    QStringList columns = ImportColumns(tableName);
+    // phpBB 3.3 has no user_email_hash: the field goes to a user variable and is dropped.
+    if (tableName == QLatin1String("phpBB3_users") && phpBBTargetVersion(version) == QLatin1String("3.3")) {
+        const int hash = columns.indexOf(QStringLiteral("user_email_hash"));
+        if (hash >= 0)
+            columns[hash] = QStringLiteral("@skip");
+    }
+    return columns;
+}
+
 void CreateImportSQL(ConversionRun &run, const QString &filePath, const QString &tableName)
 {
     run.Trap(QStringLiteral("CreateImportSQL()"), [&] {
         WriteImportScript(run, loadStatement(filePath, tableName, run.ctl.phpBB3Version));
     });
+    phpMyAdminAddImportFile(run, filePath, tableName);
     run.CvDoEvents();
 }
 

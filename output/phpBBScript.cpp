@@ -8,6 +8,7 @@
 #include "convert/ConversionRun.h"
 #include "output/ImportRows.h"
 #include "output/ImportSql.h"
+#include "output/phpMyAdminScript.h"
 
 #include <QFile>
 
@@ -47,6 +48,17 @@ const char *const ScriptTables[] = {"phpBB3_forums",       "phpBB3_topics",     
                                     "phpBB3_user_group",   "phpBB3_acl_groups",      "phpBB3_acl_roles",
                                     "phpBB3_config",       "phpBB3_topics_posted",   "phpBB3_search_wordlist",
                                     "phpBB3_search_wordmatch", "phpBB3_search_results"};
+
+// The session settings every script file starts with.
+QString sessionSettings()
+{
+    return QStringLiteral("-- The script is UTF-8; a client left in latin1 would store the characters garbled.\n"
+                          "SET NAMES utf8mb4;\n\n"
+                          "-- The statements below are written for backslash escapes ('\\r\\n' and '\\\\'): take\n"
+                          "-- NO_BACKSLASH_ESCAPES out of the session's sql_mode.\n"
+                          "SET SESSION sql_mode = TRIM(BOTH ',' FROM REPLACE(CONCAT(',', @@SESSION.sql_mode, ','), "
+                          "',NO_BACKSLASH_ESCAPES,', ','));\n\n");
+}
 
 // One check: @qb_failed is 1 unless the check runs and passes (a check that cannot run
 // fails). On failure a row shows the message, the session becomes read only (every later
@@ -129,7 +141,17 @@ QString phpBBTargetVersion(const QString &setting)
     return setting.trimmed() == QLatin1String("3.2") ? QStringLiteral("3.2") : QStringLiteral("3.3");
 }
 
-QString phpBBGuardSql(qint32 defaultUsers, qint32 defaultGroups, const QString &version)
+QString phpBBSessionSql()
+{
+    return withCrLf(sessionSettings());
+}
+
+QString phpBBGuardCheckSql(const QString &comment, const QString &failsWhen, const QString &message)
+{
+    return withCrLf(guardCheck(comment, failsWhen, message));
+}
+
+QString phpBBGuardSql(qint32 defaultUsers, qint32 defaultGroups, const QString &version, const QString &howToRun)
 {
     const bool v32 = phpBBTargetVersion(version) == QLatin1String("3.2");
     QStringList tables;
@@ -142,17 +164,14 @@ QString phpBBGuardSql(qint32 defaultUsers, qint32 defaultGroups, const QString &
         " AND LOWER(TABLE_NAME) = 'phpbb3_users' AND LOWER(COLUMN_NAME) = 'user_email_hash'");
 
     QString sql = heading(QStringLiteral("Discus conversion import script for phpBB ") + phpBBTargetVersion(version)
-                          + QStringLiteral(". Run it once with: mariadb --local-infile=1 <database> < <this file>"));
+                          + QStringLiteral(". ")
+                          + (howToRun.isEmpty() ? QStringLiteral("Run it once with: mariadb --local-infile=1 <database> < <this file>")
+                                                : howToRun));
     sql += QStringLiteral("-- The guard: nothing is loaded unless the database is a fresh phpBB board that this\n"
                           "-- conversion fits. A failed check shows a row with what is wrong and which setting to\n"
                           "-- change, makes the session read only (so every later statement fails, also when the\n"
                           "-- client runs with --force) and stops the script with an error showing the same text.\n\n");
-    sql += QStringLiteral("-- The script is UTF-8; a client left in latin1 would store the characters garbled.\n"
-                          "SET NAMES utf8mb4;\n\n");
-    sql += QStringLiteral("-- The statements below are written for backslash escapes ('\\r\\n' and '\\\\'): take\n"
-                          "-- NO_BACKSLASH_ESCAPES out of the session's sql_mode.\n"
-                          "SET SESSION sql_mode = TRIM(BOTH ',' FROM REPLACE(CONCAT(',', @@SESSION.sql_mode, ','), "
-                          "',NO_BACKSLASH_ESCAPES,', ','));\n\n");
+    sql += sessionSettings();
     sql += guardCheck(QStringLiteral("The phpBB3_ tables the script writes to must all be there."),
                       QStringLiteral("SELECT COUNT(DISTINCT LOWER(TABLE_NAME)) < ") + num(tables.size())
                           + QStringLiteral(" FROM information_schema.TABLES WHERE TABLE_SCHEMA = DATABASE() AND LOWER(TABLE_NAME) IN (")
@@ -394,6 +413,7 @@ void phpBBAppendFinishingSql(ConversionRun &run)
 {
     if (run.ctl.ImportScriptFile.isEmpty())
         return;
+    QString finishing;
     run.Trap(QStringLiteral("phpBBAppendFinishingSql()"), [&] {
         phpBBConverted c;
         c.forumParents = run.ForumParents;
@@ -401,7 +421,9 @@ void phpBBAppendFinishingSql(ConversionRun &run)
         c.posts = run.PostIdCounter;
         c.defaultUsers = run.ctl.phpBB3DefaultUsers;
         c.defaultGroups = run.ctl.phpBB3DefaultGroups;
-        WriteImportScript(run, phpBBFinishingSql(c));
+        finishing = phpBBFinishingSql(c);
+        WriteImportScript(run, finishing);
     });
+    phpMyAdminScriptFinish(run, finishing);
     run.CvDoEvents();
 }

@@ -23,7 +23,18 @@ QString phpBBTargetVersion(const QString &setting);
 // Each failed check shows a row with its message, makes the session read only (so that
 // under `mariadb --force` every later write fails too) and ends with an error whose
 // text is the message.
-QString phpBBGuardSql(qint32 defaultUsers, qint32 defaultGroups, const QString &version);
+// howToRun replaces the title's line on how to run the script.
+QString phpBBGuardSql(qint32 defaultUsers, qint32 defaultGroups, const QString &version,
+                      const QString &howToRun = QString());
+
+// The session settings the guard starts with (client character set, sql_mode), for
+// script files that run in a session of their own.
+QString phpBBSessionSql();
+// One check in the guard's manner: failsWhen is a query giving 1 when the check fails
+// (a query that cannot run fails too); then a row shows the message, the session
+// becomes read only and the script stops with the message. The message holds no
+// comma and no quote.
+QString phpBBGuardCheckSql(const QString &comment, const QString &failsWhen, const QString &message);
 
 // What the conversion wrote, for the finishing section.
 struct phpBBConverted {
