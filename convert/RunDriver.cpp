@@ -8,6 +8,7 @@
 #include "output/ImportFile.h"
 #include "output/TextFiles.h"
 #include "output/phpBBScript.h"
+#include "messages/modRedirect.h"
 
 #include <QDateTime>
 #include <QLocale>
@@ -143,6 +144,8 @@ void ConvertController::cmdConvert_Click()
             UpdateInternalLinks(*run);
             phpBB3CloseOutputFiles(*run);
             phpBBAppendFinishingSql(*run);
+            // The web-server maps of the redirection pages written.
+            WriteRedirectMaps(*run);
         });
 
     // 17. From here on errors are ignored.
