@@ -179,7 +179,7 @@ void TestRedirect::pageIsAsciiInAnyCharset()
     f.run->RedirectTemplate = QStringLiteral("<title>CCCCC</title>AAAAA");
     SaveRedirectFile(*f.run, f.messages + QStringLiteral("12/345.html"), 1,
                      QString::fromUtf8("Caf\xC3\xA9 \xD0\x9C\xD0\xB8\xD1\x80 \xE6\x97\xA5 \xF0\x9F\xA6\x89"), QString(),
-                     QStringLiteral("Tom({)s"));
+                     QStringLiteral("Tom({)s"), QStringLiteral("viewtopic.php?t=1"));
     QCOMPARE(f.page(QStringLiteral("discus/messages/12/345.html")),
              QByteArray("<title>Tom's</title>Caf&#233; &#1052;&#1080;&#1088; &#26085; &#129417;"));
 }
@@ -190,22 +190,22 @@ void TestRedirect::shippedTemplate()
     const QString path = qbtest::sourceDir() + QStringLiteral("/Docs/Redirect.html");
     QString text;
     QVERIFY(GetFileDataANSI(*f.ctl, path, text));
-    // ASCII only (it is read as us-ascii), all five placeholders.
+    // ASCII only (it is read as us-ascii), all six placeholders.
     for (const char c : qbtest::readBytes(path))
         QVERIFY(uchar(c) < 0x80);
-    for (const char *placeholder : {"AAAAA", "BBBBB", "XXXXX", "CCCCC", "ZZZZZ"})
+    for (const char *placeholder : {"AAAAA", "BBBBB", "XXXXX", "CCCCC", "YYYYY", "ZZZZZ"})
         QVERIFY2(text.contains(QLatin1String(placeholder)), placeholder);
 
     f.run->RedirectTemplate = text;
     SaveRedirectFile(*f.run, f.messages + QStringLiteral("12/345.html"), 42, QStringLiteral("Owl({)s nest"),
-                     QStringLiteral("Birds"), QStringLiteral("Owls - Birds"));
+                     QStringLiteral("Birds"), QStringLiteral("Owls - Birds"), QStringLiteral("viewtopic.php?t=42"));
     const QString page = QString::fromLatin1(f.page(QStringLiteral("discus/messages/12/345.html")));
     QVERIFY(page.startsWith(QStringLiteral("<!DOCTYPE html>")));
-    QVERIFY(page.contains(QStringLiteral("<meta http-equiv=\"refresh\" content=\"5; url=http://forum.example.com/viewtopic.php?t=42.0\">")));
-    QVERIFY(page.contains(QStringLiteral("<a href=\"http://forum.example.com/viewtopic.php?t=42.0\">")));
+    QVERIFY(page.contains(QStringLiteral("<meta http-equiv=\"refresh\" content=\"5; url=http://forum.example.com/viewtopic.php?t=42\">")));
+    QVERIFY(page.contains(QStringLiteral("<a href=\"http://forum.example.com/viewtopic.php?t=42\">")));
     QVERIFY(page.contains(QStringLiteral("<title>Owls - Birds - this discussion has moved</title>")));
     QVERIFY(page.contains(QStringLiteral("<strong>Owl's nest</strong> (Birds)")));
-    for (const char *placeholder : {"AAAAA", "BBBBB", "XXXXX", "CCCCC", "ZZZZZ"})
+    for (const char *placeholder : {"AAAAA", "BBBBB", "XXXXX", "CCCCC", "YYYYY", "ZZZZZ"})
         QVERIFY(!page.contains(QLatin1String(placeholder)));
     // Balanced elements: every element opened is closed (void elements aside).
     for (const char *element : {"html", "head", "title", "style", "body", "h1", "p", "a", "strong"}) {
