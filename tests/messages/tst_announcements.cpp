@@ -68,7 +68,7 @@ void TestAnnouncements::imageConverted()
 {
     AnnouncementFixture f;
     QCOMPARE(phpBB3WriteAnnouncementMsg(*f.run, QStringLiteral("<b>Logo</b> <img src=\"/discus/messages/1/logo.gif\" alt=\"logo\">")),
-             QStringLiteral("Logo [img]http://www.example.com/discus/messages/1/logo.gif[/img]"));
+             QStringLiteral("[b]Logo[/b] [img]http://www.example.com/discus/messages/1/logo.gif[/img]"));
 }
 
 void TestAnnouncements::linkToPageNotYetConverted()
