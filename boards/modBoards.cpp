@@ -6,6 +6,7 @@
 #include "convert/ConversionRun.h"
 #include "convert/IdLimits.h"
 #include "members/phpBBCleanString.h"
+#include "messages/phpBBStoredText.h"
 #include "output/ImportSql.h"
 #include "output/ImportFile.h"
 #include "output/ImportRows.h"
@@ -162,7 +163,14 @@ void phpBB3WriteForumsFile(ConversionRun &run, const QString &name, qint32 &foru
         NextId(leftIdCounter, MaxRowId, "forum tree ids");
         // phpBB keeps names and descriptions HTML-escaped and prints them as stored.
         row.forum_name = FitColumnText(phpBBEscapeRowText(forumName));
-        row.forum_desc = phpBBEscapeRowText(description);
+        // The description in phpBB's stored form, as phpBB writes a description with BBCode
+        // and links on; the uid goes with a bitfield only.
+        if (!description.isEmpty()) {
+            row.forum_desc = phpBBStoredText(description);
+            row.forum_desc_bitfield = phpBBStoredBitfield(row.forum_desc);
+            if (!row.forum_desc_bitfield.isEmpty())
+                row.forum_desc_uid = phpBBBbcodeUid();
+        }
         row.enable_icons = 1;
         row.enable_indexing = 1;
         row.enable_prune = 0;
@@ -170,7 +178,7 @@ void phpBB3WriteForumsFile(ConversionRun &run, const QString &name, qint32 &foru
         row.display_subforum_list = 1;
         row.prune_shadow_days = 0;
         row.prune_shadow_freq = 0;
-        row.forum_desc_options = 7;
+        row.forum_desc_options = phpBBDescriptionOptions;
         row.forum_type = 1;
         row.forum_rules_options = 7;
         row.prune_days = 0;

@@ -165,6 +165,31 @@ void DiscusProcessBoardTopics(ConversionRun &run, const QString &page, const QSt
         lv().pageTitle = pageTitle;
         lv().PageLinkText = linkText;
 
+        // Private areas: a page of the secure folder (read from there or reached through a
+        // hidden topic entry) and every page below a private forum. Its forum gets
+        // permissions only for administrators, global moderators and "Private Discus Areas".
+        const bool privatePage = run.PrivateForumIds.contains(parentForumId)
+            || (!secure.isEmpty() && pagePath.startsWith(secure, Qt::CaseInsensitive));
+        // The page's forum row; a page without posts redirects to it.
+        const auto writePageForum = [&](const QString &description, bool hasPosts) {
+            phpBB3WriteForumsFile(run, pageName, run.ForumIdCounter, run.LeftIdCounter, parentForumId, description);
+            if (run.stopped())
+                return;
+            const qint32 forumId = run.ForumIdCounter;
+            if (privatePage) {
+                run.PrivateForumIds.insert(forumId);
+                run.DisplayInfo(indent + QStringLiteral("Private Forum - ") + pageName + QStringLiteral(" (forum ")
+                                    + QString::number(forumId)
+                                    + QStringLiteral("): only administrators, global moderators and the group "
+                                                     "Private Discus Areas may see it")
+                                    + CrLf,
+                                false, true);
+            }
+            if (!hasPosts)
+                SaveRedirectFile(run, pagePath, forumId, topicName, pageName, pageTitle,
+                                 QStringLiteral("viewforum.php?f=") + QString::number(forumId));
+        };
+
         ctl.view.setText(QStringLiteral("txtMsgCount"), QString::number(run.PostIdCounter));
         run.CvDoEvents();
         lv().passCount = 0;
@@ -200,7 +225,7 @@ void DiscusProcessBoardTopics(ConversionRun &run, const QString &page, const QSt
 
             if (L.foundFlags == 0) {
                 if (L.passCount == 0)
-                    phpBB3WriteForumsFile(run, pageName, run.ForumIdCounter, run.LeftIdCounter, parentForumId, QString());
+                    writePageForum(QString(), false);
                 return;
             }
 
@@ -219,8 +244,9 @@ void DiscusProcessBoardTopics(ConversionRun &run, const QString &page, const QSt
             if (flags & FoundAnnouncement) {
                 description = phpBB3WriteAnnouncementMsg(run, M.announcementBlock);
             }
+            // The first pass finds the page's first post when it has any.
             if (M.passCount == 0)
-                phpBB3WriteForumsFile(run, pageName, run.ForumIdCounter, run.LeftIdCounter, parentForumId, description);
+                writePageForum(description, flags & FoundPost);
 
             if (flags & FoundTopic) {
                 if (lv().PageLinkText.isEmpty()) {
@@ -233,7 +259,8 @@ void DiscusProcessBoardTopics(ConversionRun &run, const QString &page, const QSt
                     lv().pageLink = link;
                     const QString subPagePath = LinkToLocalPath(run, link);
                     lv().subPagePath = subPagePath;
-                    SaveRedirectFile(run, subPagePath, parentForumId, topicName, lv().PageLinkText, pageTitle);
+                    // The sub page writes its own redirection page: to its topic when it has
+                    // posts, else to its forum.
                     run.DisplayInfo(indent + QStringLiteral("Processing Topic - ") + pageName + CrLf);
                     const qint32 forumId = run.ForumIdsByName.item(ForumNameKey(pageName));
                     DiscusProcessBoardTopics(run, subPagePath, categoryName, forumId, true);

@@ -9,6 +9,7 @@
 #include "output/phpMyAdminScript.h"
 
 #include <QHash>
+#include <QMap>
 #include <QSet>
 #include <QStringList>
 #include <QVector>
@@ -102,4 +103,19 @@ public:
     // Set when a post of the page being read got an attachment: its topic row says so.
     bool TopicHasAttachment = false;
     // End of special characters and attachments additions.
+
+    // Private areas, attachment types and redirect maps additions.
+    // Forums made from a hidden topic entry or a page of the secure folder, and every
+    // forum below one: only administrators, global moderators and the group "Private
+    // Discus Areas" get permissions there.
+    QSet<qint32> PrivateForumIds;
+    // The lower-case extension of every converted attachment, with the files that have it.
+    QMap<QString, QStringList> AttachmentExtensions;
+    // Every old page that got a redirection page, in the order written: its path below
+    // the old site's root ("discus/messages/3/120.html") and its new address below the
+    // forum's ("viewtopic.php?t=5"). An old page written again keeps its place and takes
+    // the newer address.
+    QStringList RedirectOldPaths, RedirectNewPaths;
+    QHash<QString, int> RedirectIndexByPath;
+    // End of private areas, attachment types and redirect maps additions.
 };

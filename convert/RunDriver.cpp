@@ -10,6 +10,7 @@
 #include "output/TextFiles.h"
 #include "output/phpBBScript.h"
 #include "output/phpMyAdminScript.h"
+#include "messages/modRedirect.h"
 
 #include <QDateTime>
 #include <QLocale>
@@ -153,6 +154,8 @@ void ConvertController::cmdConvert_Click()
             UpdateInternalLinks(*run);
             phpBB3CloseOutputFiles(*run);
             phpBBAppendFinishingSql(*run);
+            // The web-server maps of the redirection pages written.
+            WriteRedirectMaps(*run);
         });
 
     // 17. From here on errors are ignored.

@@ -3,6 +3,7 @@
 
 #include "convert/ConversionRun.h"
 #include "messages/modAttachments.h"
+#include "messages/modFormatting.h"
 #include "messages/modLinks.h"
 #include "output/TextCleaning.h"
 
@@ -34,8 +35,10 @@ QString phpBB3WriteAnnouncementMsg(ConversionRun &run, const QString &text)
             converted = DiscusProcessLinks(run, text, run.PageCounter, 0);
         }
         converted = ProcessImages(run, converted);
-        converted = RemoveTagInformation(converted);
-        result = EncodeSpecialCharacters(converted);
+        // Bold, italics and the rest become BBCode as in a post: the description is
+        // stored in phpBB's stored form, which shows them.
+        converted = DiscusProcessFormatting(run, converted);
+        result = EncodeSpecialCharacters(ResolveAngleReferences(RemoveTagInformation(converted)));
     });
     return result;
 }

@@ -5,8 +5,9 @@
 class ConversionRun;
 
 // The announcement's HTML converted the way a post body is, with a shorter chain: links
-// (DiscusProcessLinks with the current page counter and forum id 0) and images become
-// BBCode, every remaining tag is removed (bold, centre and font tags included) and the
-// row-breaking characters are encoded. A file linked from an announcement stays a link:
+// (DiscusProcessLinks with the current page counter and forum id 0), images and the
+// formatting (DiscusProcessFormatting) become BBCode, every remaining tag is removed and
+// the row-breaking characters are encoded. The forum row stores the result in phpBB's
+// stored form. A file linked from an announcement stays a link:
 // a forum description has no attachments. Trap "phpBB3WriteAnnouncementMsg()" (returns "").
 QString phpBB3WriteAnnouncementMsg(ConversionRun &run, const QString &text);

@@ -174,6 +174,8 @@ QString ProcessAttachments(ConversionRun &run, QString &text, qint32 posterId)
         row.filesize = qint32(qMin<qint64>(info.size(), std::numeric_limits<qint32>::max()));
         run.pageAttachmentRows->append(row.BuildString());
         run.CurrentPostHasAttachment = true;
+        // The script's finishing section allows the attachment types the board needs.
+        run.AttachmentExtensions[extension].append(name);
 
         RemoveText(text, marker);
         status = QStringLiteral("clip");

@@ -115,7 +115,8 @@ void DiscusProcessPostsOnPage(ConversionRun &run, const QString &pagePath, const
         run.DisplayInfo(indent + QStringLiteral("Processing Post for - ") + pageName + QStringLiteral(" - ") + path
                         + QStringLiteral(" - Record # ") + QString::number(firstPostId) + CrLf);
 
-        SaveRedirectFile(run, path, run.PageCounter, pageLinkText, pageName, pageTitle);
+        SaveRedirectFile(run, path, run.PageCounter, pageLinkText, pageName, pageTitle,
+                         QStringLiteral("viewtopic.php?t=") + QString::number(topicId));
         run.FirstPostTime = 0;
         run.LastPostTime = 0;
         run.PostsNewestFirst = false;

@@ -7,6 +7,7 @@
 #include "output/TextFiles.h"
 
 #include <QDir>
+#include <QFile>
 
 namespace {
 
@@ -98,7 +99,7 @@ QString RedirectHtmlText(const QString &text)
 }
 
 void SaveRedirectFile(ConversionRun &run, const QString &pagePath, qint32 number, const QString &a, const QString &b,
-                      const QString &c)
+                      const QString &c, const QString &target)
 {
     if (!run.ctl.CreateRedirectionFiles)
         return;
@@ -136,12 +137,145 @@ void SaveRedirectFile(ConversionRun &run, const QString &pagePath, qint32 number
             run.RedirectFolders.insert(folder);
         }
 
+        // The old page's address below the site root, for the web-server maps; a page
+        // written again keeps its place and takes the newer address.
+        const QString oldPath = QDir::cleanPath(file).mid(QDir::cleanPath(redirectRoot).size() + 1);
+        const QString key = oldPath.toLower();
+        const auto known = run.RedirectIndexByPath.constFind(key);
+        if (known != run.RedirectIndexByPath.constEnd()) {
+            run.RedirectNewPaths[*known] = target;
+        } else {
+            run.RedirectIndexByPath.insert(key, int(run.RedirectOldPaths.size()));
+            run.RedirectOldPaths.append(oldPath);
+            run.RedirectNewPaths.append(target);
+        }
+
         QString page = run.RedirectTemplate;
         ReplaceText(page, u"AAAAA", RedirectHtmlText(a));
         ReplaceText(page, u"BBBBB", RedirectHtmlText(b));
         ReplaceText(page, u"XXXXX", QString::number(number) + QStringLiteral(".0"));
         ReplaceText(page, u"CCCCC", RedirectHtmlText(c));
+        ReplaceText(page, u"YYYYY", RedirectNewAddress(ctl.phpBB3ForumAddr, target).toHtmlEscaped());
         ReplaceText(page, u"ZZZZZ", ctl.phpBB3ForumAddr);
         WriteFileData(ctl, file, asciiHtml(page));
+    });
+}
+
+// ---- Web-server maps -----------------------------------------------------------------
+
+QString RedirectNewAddress(const QString &forumAddress, const QString &target)
+{
+    QString base = forumAddress.trimmed();
+    while (base.endsWith(QLatin1Char('/')))
+        base.chop(1);
+    return base + QLatin1Char('/') + target;
+}
+
+namespace {
+
+// A path as an anchored mod_rewrite pattern: regular-expression characters escaped, and
+// the whole quoted when it holds a blank.
+QString rewritePattern(const QString &path)
+{
+    QString out = QStringLiteral("^");
+    for (const QChar c : path) {
+        if (QStringLiteral("\\.^$|()[]{}*+?").contains(c))
+            out += QLatin1Char('\\');
+        out += c;
+    }
+    out += QLatin1Char('$');
+    return out.contains(QLatin1Char(' ')) ? QLatin1Char('"') + out + QLatin1Char('"') : out;
+}
+
+// An nginx string in double quotes. A "$" would name a variable in a map's value, so an
+// address has its "$" percent-encoded (the same address to a browser).
+QString nginxString(const QString &text, bool isAddress)
+{
+    QString out = text;
+    out.replace(QLatin1Char('\\'), QStringLiteral("\\\\"));
+    out.replace(QLatin1Char('"'), QStringLiteral("\\\""));
+    if (isAddress)
+        out.replace(QLatin1Char('$'), QStringLiteral("%24"));
+    return QLatin1Char('"') + out + QLatin1Char('"');
+}
+
+// Page addresses and the forum's address hold no line breaks; one would end a directive.
+QString oneLine(QString text)
+{
+    text.remove(QLatin1Char('\r'));
+    text.remove(QLatin1Char('\n'));
+    return text;
+}
+
+} // namespace
+
+QString RedirectHtaccessText(const QStringList &oldPaths, const QStringList &newAddresses)
+{
+    QString out;
+    out += QStringLiteral("# Redirects every page of the old Discus board to its place in the new phpBB forum with\n"
+                          "# HTTP 301 (moved permanently). Put this file into the old site's root folder (the folder\n"
+                          "# that holds \"discus\"); Apache needs mod_rewrite (a2enmod rewrite) and AllowOverride\n"
+                          "# FileInfo (or All) for that folder. The query that Discus links carry (\"?1104537600\")\n"
+                          "# is dropped: each new address brings its own.\n"
+                          "RewriteEngine On\n");
+    for (int i = 0; i < oldPaths.size(); ++i)
+        out += QStringLiteral("RewriteRule ") + rewritePattern(oneLine(oldPaths.at(i))) + QLatin1Char(' ')
+            + oneLine(newAddresses.value(i)).replace(QLatin1Char(' '), QStringLiteral("%20"))
+            + QStringLiteral(" [R=301,L]\n");
+    return out;
+}
+
+QString RedirectNginxText(const QStringList &oldPaths, const QStringList &newAddresses)
+{
+    // nginx sizes the map's hash from these; a map of thousands of pages needs more than
+    // the defaults.
+    int hashSize = 512;
+    while (hashSize < oldPaths.size())
+        hashSize *= 2;
+    QString out;
+    out += QStringLiteral("# Redirects every page of the old Discus board to its place in the new phpBB forum with\n"
+                          "# HTTP 301 (moved permanently). Include this file in nginx's http block (on Debian: copy\n"
+                          "# it to /etc/nginx/conf.d/), then add these two lines to the old site's server block:\n"
+                          "#\n"
+                          "#     if ($discus_redirect) {\n"
+                          "#         return 301 $discus_redirect; }\n"
+                          "#\n"
+                          "# The map looks at the path only ($uri), so \"?1104537600\" after an old address makes\n"
+                          "# no difference and is not passed on.\n"
+                          "map_hash_max_size %1;\n"
+                          "map_hash_bucket_size 256;\n"
+                          "map $uri $discus_redirect {\n"
+                          "    default \"\";\n")
+               .arg(hashSize);
+    for (int i = 0; i < oldPaths.size(); ++i)
+        out += QStringLiteral("    ") + nginxString(QLatin1Char('/') + oneLine(oldPaths.at(i)), false) + QLatin1Char(' ')
+            + nginxString(oneLine(newAddresses.value(i)), true) + QStringLiteral(";\n");
+    out += QStringLiteral("}\n");
+    return out;
+}
+
+void WriteRedirectMaps(ConversionRun &run)
+{
+    if (!run.ctl.CreateRedirectionFiles || run.ctl.phpBB3OutputFolder.isEmpty())
+        return;
+    run.Trap(QStringLiteral("WriteRedirectMaps()"), [&] {
+        ConvertController &ctl = run.ctl;
+        QStringList addresses;
+        addresses.reserve(run.RedirectNewPaths.size());
+        for (const QString &target : std::as_const(run.RedirectNewPaths))
+            addresses << RedirectNewAddress(ctl.phpBB3ForumAddr, target);
+        const QString folder = withSlash(ctl.phpBB3OutputFolder) + QStringLiteral("redirect");
+        ctl.gen().CreateFolders(folder);
+        const auto save = [&](const QString &name, const QString &text) {
+            QFile f(folder + QLatin1Char('/') + name);
+            if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate) || f.write(text.toUtf8()) < 0 || !f.flush())
+                throw QbError(QbErrNo::PathFileAccess,
+                              QStringLiteral("Path/File access error - ") + QDir::toNativeSeparators(f.fileName()));
+        };
+        save(QStringLiteral(".htaccess"), RedirectHtaccessText(run.RedirectOldPaths, addresses));
+        save(QStringLiteral("nginx-redirects.conf"), RedirectNginxText(run.RedirectOldPaths, addresses));
+        run.DisplayInfo(QStringLiteral("Redirect Maps Written - ") + QString::number(run.RedirectOldPaths.size())
+                            + QStringLiteral(" old pages in redirect/.htaccess and redirect/nginx-redirects.conf") + CrLf,
+                        false, true);
     });
 }

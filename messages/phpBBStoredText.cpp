@@ -541,3 +541,36 @@ QString phpBBBbcodeUid()
 {
     return QStringLiteral("qbconv01");
 }
+
+// ---- Forum descriptions ---------------------------------------------------------------
+// The bitfield phpBB stores beside a description (and a post): the BBCode ids set as bits,
+// most significant bit first, in base64. A text's own "<" is always escaped in the stored
+// form, so every "<NAME" found is an element.
+
+QString phpBBStoredBitfield(const QString &stored)
+{
+    static const struct {
+        const char16_t *open;
+        int id;
+    } elements[] = {{u"<B>", 1}, {u"<I>", 2}, {u"<IMG ", 4}, {u"<SIZE ", 5}, {u"<COLOR ", 6}, {u"<U>", 7}};
+    QByteArray bits;
+    const auto set = [&bits](int id) {
+        if (bits.size() <= id / 8)
+            bits.resize(id / 8 + 1, '\0');
+        bits[id / 8] = char(quint8(bits.at(id / 8)) | (0x80 >> (id % 8)));
+    };
+    if (!stored.startsWith(QLatin1String("<r>")))
+        return QString();
+    for (const auto &e : elements)
+        if (stored.contains(QStringView(e.open)))
+            set(e.id);
+    // A link written as BBCode keeps its start tag; the one inside an image has none.
+    for (qsizetype at = stored.indexOf(u"<URL "); at >= 0; at = stored.indexOf(u"<URL ", at + 1)) {
+        const qsizetype end = stored.indexOf(u'>', at);
+        if (end > 0 && QStringView(stored).mid(end + 1).startsWith(u"<s>")) {
+            set(3);
+            break;
+        }
+    }
+    return QString::fromLatin1(bits.toBase64());
+}

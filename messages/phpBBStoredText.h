@@ -23,3 +23,12 @@ QString phpBBStoredText(const QString &bbcodeWithTokens);
 
 // The bbcode_uid of every converted post: one fixed 8-character value.
 QString phpBBBbcodeUid();
+
+// ---- Forum descriptions ---------------------------------------------------------------
+// What phpBB writes beside a stored text: the bitfield of the BBCodes the text uses
+// (base64 of one bit per BBCode id: b 1, i 2, url 3, img 4, size 5, color 6, u 7; the
+// link phpBB puts inside an image does not count), "" for a text without BBCode.
+QString phpBBStoredBitfield(const QString &stored);
+// The options of a forum description stored with BBCode and links on (smilies off):
+// phpBB's OPTION_FLAG_BBCODE + OPTION_FLAG_LINKS.
+constexpr int phpBBDescriptionOptions = 1 + 4;

@@ -11,8 +11,14 @@
 #include "output/phpMyAdminScript.h"
 
 #include <QFile>
+#include <QRegularExpression>
+#include <QSet>
+
+#include <algorithm>
 
 namespace {
+
+const QString CrLf = QStringLiteral("\r\n");
 
 // Statements are built with "\n" and written with CR LF, like the load statements.
 QString withCrLf(QString sql)
@@ -47,7 +53,8 @@ const char *const ScriptTables[] = {"phpBB3_forums",       "phpBB3_topics",     
                                     "phpBB3_users",        "phpBB3_groups",          "phpBB3_attachments",
                                     "phpBB3_user_group",   "phpBB3_acl_groups",      "phpBB3_acl_roles",
                                     "phpBB3_config",       "phpBB3_topics_posted",   "phpBB3_search_wordlist",
-                                    "phpBB3_search_wordmatch", "phpBB3_search_results"};
+                                    "phpBB3_search_wordmatch", "phpBB3_search_results",
+                                    "phpBB3_extensions",  "phpBB3_extension_groups"};
 
 // The session settings every script file starts with.
 QString sessionSettings()
@@ -134,7 +141,112 @@ QString forumTreeStatements(const QVector<qint32> &parents)
     return out;
 }
 
+// ---- Private areas and attachment types ---------------------------------------------
+
+// "column BETWEEN a AND b OR ..." for sorted ids; a private subtree has consecutive ids.
+QString idRanges(const QString &column, const QVector<qint32> &ids)
+{
+    QStringList parts;
+    for (int i = 0; i < ids.size();) {
+        int j = i;
+        while (j + 1 < ids.size() && ids.at(j + 1) == ids.at(j) + 1)
+            ++j;
+        parts << (i == j ? column + QStringLiteral(" = ") + num(ids.at(i))
+                         : column + QStringLiteral(" BETWEEN ") + num(ids.at(i)) + QStringLiteral(" AND ") + num(ids.at(j)));
+        i = j + 1;
+    }
+    return parts.isEmpty() ? QStringLiteral("FALSE") : QLatin1Char('(') + parts.join(QStringLiteral(" OR ")) + QLatin1Char(')');
+}
+
+QString sqlList(const QStringList &texts)
+{
+    QStringList quoted;
+    for (const QString &t : texts)
+        quoted << QLatin1Char('\'') + t + QLatin1Char('\'');
+    return quoted.join(QStringLiteral(", "));
+}
+
+// The group for the private areas and its permissions there: administrators and global
+// moderators keep their sample-forum roles, the group gets standard access.
+QString privateAreasSql(const phpBBConverted &c)
+{
+    if (c.privateForums.isEmpty())
+        return QString();
+    QString sql = QStringLiteral("-- d2. Private areas: the forums made from hidden Discus topics and the secure folder, and\n"
+                                 "--     everything below them, are open only to administrators, global moderators and the\n"
+                                 "--     hidden group \"Private Discus Areas\". Add the members who had access to it.\n\n");
+    sql += statement(QStringLiteral("The hidden group \"Private Discus Areas\", without members."),
+                     QStringLiteral("INSERT INTO phpBB3_groups (group_type, group_founder_manage, group_skip_auth, group_name, "
+                                    "group_desc, group_desc_bitfield, group_desc_options, group_desc_uid, group_display, "
+                                    "group_avatar, group_avatar_type, group_avatar_width, group_avatar_height, group_rank, "
+                                    "group_colour, group_sig_chars, group_receive_pm, group_message_limit, group_legend, "
+                                    "group_max_recipients)\n"
+                                    "VALUES (2, 0, 0, 'Private Discus Areas', 'Members who may read the private areas of the "
+                                    "old Discus board.', '', 7, '', 0, '', '', 0, 0, 0, '', 0, 0, 0, 0, 5)"));
+    sql += statement(QStringLiteral("Private forums: administrators full access and full moderation, global moderators polls,\n"
+                                    "the private group standard access; nobody else."),
+                     QStringLiteral("INSERT INTO phpBB3_acl_groups (group_id, forum_id, auth_option_id, auth_role_id, auth_setting)\n"
+                                    "SELECT g.group_id, f.forum_id, 0, r.role_id, 0\n"
+                                    "FROM phpBB3_forums f, phpBB3_groups g, phpBB3_acl_roles r\n"
+                                    "WHERE ")
+                         + idRanges(QStringLiteral("f.forum_id"), c.privateForums)
+                         + QStringLiteral(" AND (\n"
+                                          "    (g.group_name = 'GLOBAL_MODERATORS' AND r.role_name = 'ROLE_FORUM_POLLS')\n"
+                                          "    OR (g.group_name = 'ADMINISTRATORS' AND r.role_name IN ('ROLE_MOD_FULL', 'ROLE_FORUM_FULL'))\n"
+                                          "    OR (g.group_name = 'Private Discus Areas' AND g.group_type = 2 "
+                                          "AND r.role_name = 'ROLE_FORUM_STANDARD'))\n"
+                                          "ORDER BY f.forum_id, g.group_id, r.role_id"));
+    return sql;
+}
+
+// The extension groups that hold the converted attachments' types are switched on; a type
+// phpBB does not know joins "Downloadable Files". Refused types are taken out of phpBB's
+// list, so their files are not served even in a group that is on.
+QString attachmentTypesSql(const phpBBConverted &c)
+{
+    if (c.attachmentExtensions.isEmpty() && c.refusedExtensions.isEmpty())
+        return QString();
+    QString sql = QStringLiteral("-- g. Attachment types: the converted attachments download at once.\n\n");
+    if (!c.attachmentExtensions.isEmpty()) {
+        QStringList selects;
+        for (const QString &e : c.attachmentExtensions)
+            selects << QStringLiteral("SELECT '") + e + QStringLiteral("' AS extension");
+        sql += statement(QStringLiteral("Types of converted attachments that phpBB does not know join its group\n"
+                                        "\"Downloadable Files\"."),
+                         QStringLiteral("INSERT INTO phpBB3_extensions (group_id, extension)\n"
+                                        "SELECT g.group_id, e.extension\n"
+                                        "FROM phpBB3_extension_groups g, (")
+                             + selects.join(QStringLiteral(" UNION ALL "))
+                             + QStringLiteral(") e\n"
+                                              "WHERE g.group_name = 'DOWNLOADABLE_FILES'\n"
+                                              "AND NOT EXISTS (SELECT 1 FROM phpBB3_extensions x WHERE x.extension = e.extension)"));
+        sql += statement(QStringLiteral("Every extension group that holds a type of a converted attachment is allowed."),
+                         QStringLiteral("UPDATE phpBB3_extension_groups SET allow_group = 1\n"
+                                        "WHERE group_id IN (SELECT group_id FROM phpBB3_extensions WHERE extension IN (")
+                             + sqlList(c.attachmentExtensions) + QStringLiteral("))"));
+    }
+    if (!c.refusedExtensions.isEmpty())
+        sql += statement(QStringLiteral("Types a browser or a web server may run stay refused (their files are listed in the\n"
+                                        "progress log)."),
+                         QStringLiteral("DELETE FROM phpBB3_extensions WHERE extension IN (") + sqlList(c.refusedExtensions)
+                             + QLatin1Char(')'));
+    return sql;
+}
+
 } // namespace
+
+bool phpBBRefusedExtension(const QString &extension)
+{
+    static const QSet<QString> refused = {
+        QStringLiteral("html"), QStringLiteral("htm"),  QStringLiteral("xhtml"), QStringLiteral("shtml"), QStringLiteral("svg"),
+        QStringLiteral("js"),   QStringLiteral("cgi"),  QStringLiteral("pl"),    QStringLiteral("py"),    QStringLiteral("sh"),
+        QStringLiteral("exe"),  QStringLiteral("bat"),  QStringLiteral("cmd"),   QStringLiteral("com"),   QStringLiteral("scr"),
+        QStringLiteral("jar"),  QStringLiteral("asp"),  QStringLiteral("aspx"),  QStringLiteral("jsp"),   QStringLiteral("phtml"),
+    };
+    const QString e = extension.toLower();
+    // php, php3 .. php8, phps, phar and the like.
+    return refused.contains(e) || e.startsWith(QLatin1String("php")) || e == QLatin1String("phar");
+}
 
 QString phpBBTargetVersion(const QString &setting)
 {
@@ -278,6 +390,7 @@ QString phpBBFinishingSql(const phpBBConverted &c)
                        "FROM phpBB3_forums f, phpBB3_groups g, phpBB3_acl_roles r\n"
                        "WHERE f.")
             + forumRange
+            + (c.privateForums.isEmpty() ? QString() : QStringLiteral(" AND NOT ") + idRanges(QStringLiteral("f.forum_id"), c.privateForums))
             + QStringLiteral(" AND (\n"
                              "    (f.forum_type = 0 AND r.role_name = 'ROLE_FORUM_READONLY'\n"
                              "        AND g.group_name IN ('GUESTS', 'REGISTERED', 'REGISTERED_COPPA', 'BOTS'))\n"
@@ -289,6 +402,8 @@ QString phpBBFinishingSql(const phpBBConverted &c)
                              "        OR (g.group_name = 'BOTS' AND r.role_name = 'ROLE_FORUM_BOT')\n"
                              "        OR (g.group_name = 'NEWLY_REGISTERED' AND r.role_name = 'ROLE_FORUM_NEW_MEMBER'))))\n"
                              "ORDER BY f.forum_id, g.group_id, r.role_id"));
+    // Private areas (a separate block: only the private forums' rows).
+    sql += privateAreasSql(c);
     sql += statement(QStringLiteral("Every user's permission cache is cleared; phpBB builds it again at the next visit."),
                      QStringLiteral("UPDATE phpBB3_users SET user_permissions = '', user_perm_from = 0"));
 
@@ -384,6 +499,9 @@ QString phpBBFinishingSql(const phpBBConverted &c)
                      QStringLiteral("UPDATE phpBB3_config SET config_value = COALESCE((SELECT MIN(post_time) FROM phpBB3_posts "
                                     "WHERE post_time > 0), config_value) WHERE config_name = 'board_startdate'"));
 
+    // g. Attachment types (a separate block, after the counters).
+    const QString attachmentTypes = attachmentTypesSql(c);
+
     // f. Search and background work.
     sql += QStringLiteral("-- f. Search and phpBB's background work. Afterwards build the search index in the\n"
                           "--    Administration Control Panel (Search index) and purge the cache.\n\n");
@@ -394,6 +512,7 @@ QString phpBBFinishingSql(const phpBBConverted &c)
     sql += statement(QStringLiteral("phpBB's text re-parser would otherwise re-parse converted posts as people browse."),
                      QStringLiteral("UPDATE phpBB3_config SET config_value = '0' "
                                     "WHERE config_name = 'text_reparser.post_text_cron_interval'"));
+    sql += attachmentTypes;
     return withCrLf(sql);
 }
 
@@ -421,6 +540,29 @@ void phpBBAppendFinishingSql(ConversionRun &run)
         c.posts = run.PostIdCounter;
         c.defaultUsers = run.ctl.phpBB3DefaultUsers;
         c.defaultGroups = run.ctl.phpBB3DefaultGroups;
+
+        // Private areas and attachment types, each listed in the progress log.
+        c.privateForums = QVector<qint32>(run.PrivateForumIds.cbegin(), run.PrivateForumIds.cend());
+        std::sort(c.privateForums.begin(), c.privateForums.end());
+        if (!c.privateForums.isEmpty())
+            run.DisplayInfo(QString::number(c.privateForums.size())
+                                + QStringLiteral(" private forums: add the members who may read them to the phpBB group "
+                                                 "Private Discus Areas")
+                                + CrLf,
+                            true, true);
+        static const QRegularExpression plainExtension(QStringLiteral("^[a-z0-9]{1,20}$"));
+        for (auto it = run.AttachmentExtensions.cbegin(); it != run.AttachmentExtensions.cend(); ++it) {
+            if (!phpBBRefusedExtension(it.key()) && plainExtension.match(it.key()).hasMatch()) {
+                c.attachmentExtensions << it.key();
+                continue;
+            }
+            if (plainExtension.match(it.key()).hasMatch())
+                c.refusedExtensions << it.key();
+            run.DisplayInfo(QStringLiteral("Attachment Type Refused - \"") + it.key() + QStringLiteral("\" (")
+                                + QString::number(it.value().size()) + QStringLiteral(" files): ")
+                                + it.value().join(QStringLiteral(", ")) + CrLf,
+                            true, true);
+        }
         finishing = phpBBFinishingSql(c);
         WriteImportScript(run, finishing);
     });

@@ -43,7 +43,16 @@ struct phpBBConverted {
     qint32 posts = 0;             // post ids 1..posts
     qint32 defaultUsers = 47;     // converted members have ids above it
     qint32 defaultGroups = 7;     // converted groups have ids above it
+
+    // Private areas and attachment types.
+    QVector<qint32> privateForums;       // forum ids only "Private Discus Areas" and the staff may see
+    QStringList attachmentExtensions;    // lower-case extensions of converted attachments phpBB may allow
+    QStringList refusedExtensions;       // extensions of converted attachments that stay refused
 };
+
+// Extensions a browser or web server may run or render as a page: their attachments stay
+// refused ("php" and its variants included).
+bool phpBBRefusedExtension(const QString &extension);
 
 // The finishing section, run after the last load statement: the row tokens turned back
 // into their characters, the forum tree and categories, permissions, counters and board

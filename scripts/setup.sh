@@ -7,6 +7,7 @@ PACKAGES=(
   mariadb-server mariadb-client
   poppler-utils xvfb x11-apps imagemagick fonts-dejavu-core
   time
+  nginx apache2
 )
 if [ "$(id -u)" -ne 0 ]; then
   SUDO=sudo

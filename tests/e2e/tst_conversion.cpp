@@ -8,11 +8,15 @@
 #include "boardgen/BoardGenerator.h"
 #include "convert/ConvertController.h"
 #include "members/phpBBCleanString.h"
+#include "messages/phpBBStoredText.h"
 #include "output/ImportRows.h"
+#include "output/TextCleaning.h"
 #include "tests/support/MariaDb.h"
 #include "tests/support/TestSupport.h"
 
 #include <QDir>
+#include <QDomDocument>
+#include <QFileInfo>
 #include <QDirIterator>
 #include <QHash>
 #include <QProcess>
@@ -509,6 +513,17 @@ QString awkwardSample(const QString &root)
             bytes.replace(kPlainPageName.toUtf8(), kAwkwardPageHtml.toUtf8());
             ++renamed;
         }
+        // Two more attachments: a type phpBB does not know and one that must stay refused.
+        const auto attach = [&](const char *page, const char *file) {
+            if (!from.endsWith(QLatin1String(page)))
+                return;
+            const QByteArray address = kWebsite.toUtf8() + "/discus/messages/3/" + file;
+            bytes.replace("<!--Text-->", "<!--Text--><!--attachment:" + QByteArray(file) + "--><a href=\"" + address
+                                             + "\" target=\"_blank\">" + file + "</a><!--/attachment-->");
+            qbtest::writeBytes(root + QStringLiteral("/discus/messages/3/") + QLatin1String(file), "<svg/>\n");
+        };
+        attach("/3/101.html", "route.gpx");
+        attach("/3/104.html", "map.svg");
         if (from.endsWith(QLatin1String("/User.txt")))
             for (const char *line : kAwkwardMembers)
                 bytes += QByteArray(line) + '\n';
@@ -574,6 +589,14 @@ private slots:
     void sampleTextsArriveAsPhpbbShowsThem();
     void awkwardNamesAreStoredAsPhpbbStoresThem_data();
     void awkwardNamesAreStoredAsPhpbbStoresThem();
+    void privateAreasArePrivate_data() { addScenarios(); }
+    void privateAreasArePrivate();
+    void attachmentTypesAreAllowed_data() { addScenarios(); }
+    void attachmentTypesAreAllowed();
+    void descriptionsAreStoredForm_data() { addScenarios(); }
+    void descriptionsAreStoredForm();
+    void redirectsLeadToTheirPages_data() { addScenarios(); }
+    void redirectsLeadToTheirPages();
     void phpbbSampleRowsAreReplaced_data() { addScenarios(); }
     void phpbbSampleRowsAreReplaced();
 };
@@ -839,7 +862,8 @@ void TestConversion::rowCountsMatchTheBoard()
     // The fresh board's guest, administrator, bots and groups stay; its sample forums,
     // topic and post were replaced by converted rows of the same ids.
     const QStringList expected{QString::number(l->forums), QString::number(l->topics), QString::number(l->posts),
-                               QString::number(l->users),  QString::number(l->groups), QString::number(l->sc.users),
+                               // the converted groups and "Private Discus Areas"
+                               QString::number(l->users),  QString::number(l->groups + 1), QString::number(l->sc.users),
                                QString::number(kGroups),   QStringLiteral("1")};
     QCOMPARE(counts.value(0), expected);
 }
@@ -865,7 +889,7 @@ void TestConversion::idsAreConsecutive()
     QCOMPARE(range(QStringLiteral("phpBB3_users"), QStringLiteral("user_id"), l->sc.users),
              expected(l->sc.users + 1, l->users));
     QCOMPARE(range(QStringLiteral("phpBB3_groups"), QStringLiteral("group_id"), kGroups),
-             expected(kGroups + 1, l->groups));
+             expected(kGroups + 1, l->groups + 1)); // and "Private Discus Areas"
     QVERIFY(ok);
 }
 
@@ -1257,7 +1281,7 @@ void TestConversion::generatedBoardArrivesPageByPage()
         memberships[r.value(0).toInt()] << r.value(1).toInt();
     const QList<QStringList> groups = rows(
         l->db,
-        QStringLiteral("SELECT group_id, group_name FROM phpBB3_groups WHERE group_id > %1 ORDER BY group_id").arg(kGroups),
+        QStringLiteral("SELECT group_id, group_name FROM phpBB3_groups WHERE group_id > %1 AND group_name <> 'Private Discus Areas' ORDER BY group_id").arg(kGroups),
         &ok);
     QVERIFY(ok);
     QCOMPARE(int(users.size()), int(m.memberList.size()));
@@ -1441,7 +1465,7 @@ void TestConversion::sampleTextsArriveAsPhpbbShowsThem()
              QStringLiteral("2"));
     // Groups and users, in the order of the member file; the unknown poster comes last.
     QCOMPARE(scalar(QStringLiteral("SELECT GROUP_CONCAT(group_name ORDER BY group_id SEPARATOR '|') FROM phpBB3_groups "
-                                   "WHERE group_id > %1")
+                                   "WHERE group_id > %1 AND group_name <> 'Private Discus Areas'")
                         .arg(kGroups)),
              QStringLiteral("Committee|Field Leaders|Ringers Circle|Photographers|Young Birders"));
     QCOMPARE(rows(l->db,
@@ -1560,6 +1584,202 @@ void TestConversion::phpbbSampleRowsAreReplaced()
     QVERIFY2(post1.value(0).contains(QLatin1Char('^')), qPrintable(post1.join(QLatin1Char(' '))));
     QCOMPARE(post1.value(1), QStringLiteral("1"));
     QVERIFY(ok);
+}
+
+// ---- Private areas, attachment types, descriptions, redirects -------------------------
+
+void TestConversion::privateAreasArePrivate()
+{
+    const Loaded *l = current();
+    if (!l)
+        return;
+    // The forums that must be private: hidden pages and all below them.
+    QSet<int> wanted;
+    bool ok = true;
+    if (l->sc.sample) {
+        wanted.insert(rows(l->db, QStringLiteral("SELECT forum_id FROM phpBB3_forums WHERE forum_name = "
+                                                 "'Committee: Reserve Access Talks'"),
+                           &ok)
+                          .value(0)
+                          .value(0)
+                          .toInt());
+    } else {
+        const qbgen::Manifest &m = l->manifest;
+        QVector<int> forumOfPage(m.pageList.size());
+        QVector<bool> hidden(m.pageList.size());
+        int forumId = 0, category = -1;
+        for (int i = 0; i < m.pageList.size(); ++i) {
+            while (category < m.pageList.at(i).category)
+                ++category, ++forumId;
+            forumOfPage[i] = ++forumId;
+            const int parent = m.pageList.at(i).parent;
+            hidden[i] = m.pageList.at(i).hidden || (parent >= 0 && hidden.at(parent));
+            if (hidden.at(i))
+                wanted.insert(forumOfPage.at(i));
+        }
+    }
+    QVERIFY(!wanted.isEmpty() && !wanted.contains(0));
+    const QList<QStringList> group = rows(
+        l->db, QStringLiteral("SELECT g.group_type, COUNT(ug.user_id) FROM phpBB3_groups g LEFT JOIN phpBB3_user_group ug "
+                              "ON ug.group_id = g.group_id WHERE g.group_name = 'Private Discus Areas' GROUP BY g.group_id"),
+        &ok);
+    QCOMPARE(group, (QList<QStringList>{{QStringLiteral("2"), QStringLiteral("0")}}));
+    const QString privateRoles = QStringLiteral("ADMINISTRATORS:ROLE_FORUM_FULL,ADMINISTRATORS:ROLE_MOD_FULL,"
+                                                "GLOBAL_MODERATORS:ROLE_FORUM_POLLS,Private Discus Areas:ROLE_FORUM_STANDARD");
+    const QString publicRoles = QStringLiteral(
+        "ADMINISTRATORS:ROLE_FORUM_FULL,ADMINISTRATORS:ROLE_MOD_FULL,BOTS:ROLE_FORUM_BOT,GLOBAL_MODERATORS:ROLE_FORUM_POLLS,"
+        "GUESTS:ROLE_FORUM_READONLY,NEWLY_REGISTERED:ROLE_FORUM_NEW_MEMBER,REGISTERED:ROLE_FORUM_STANDARD,"
+        "REGISTERED_COPPA:ROLE_FORUM_STANDARD");
+    const QString categoryRoles = QStringLiteral("BOTS:ROLE_FORUM_READONLY,GUESTS:ROLE_FORUM_READONLY,"
+                                                 "REGISTERED:ROLE_FORUM_READONLY,REGISTERED_COPPA:ROLE_FORUM_READONLY");
+    const QList<QStringList> perms = rows(
+        l->db, QStringLiteral("SELECT f.forum_id, f.forum_type, GROUP_CONCAT(CONCAT(g.group_name, ':', r.role_name) "
+                              "ORDER BY g.group_name, r.role_name) FROM phpBB3_forums f "
+                              "LEFT JOIN phpBB3_acl_groups a ON a.forum_id = f.forum_id "
+                              "LEFT JOIN phpBB3_groups g ON g.group_id = a.group_id "
+                              "LEFT JOIN phpBB3_acl_roles r ON r.role_id = a.auth_role_id "
+                              "GROUP BY f.forum_id ORDER BY f.forum_id"),
+        &ok);
+    QVERIFY(ok);
+    QCOMPARE(int(perms.size()), l->forums);
+    QStringList problems;
+    for (const QStringList &r : perms) {
+        const int id = r.value(0).toInt();
+        const QString want = wanted.contains(id) ? privateRoles
+                                                 : (r.value(1) == QLatin1String("0") ? categoryRoles : publicRoles);
+        if (r.value(2) != want)
+            problems << QStringLiteral("forum %1: %2").arg(id).arg(r.value(2));
+    }
+    QVERIFY2(problems.isEmpty(), qPrintable(problems.join(QLatin1Char('\n'))));
+    // The progress log names each private forum.
+    const QString log = qbtest::readText(l->out + QStringLiteral("/Log.txt"));
+    QCOMPARE(int(log.count(QStringLiteral("Private Forum - "))), int(wanted.size()));
+}
+
+void TestConversion::attachmentTypesAreAllowed()
+{
+    const Loaded *l = current();
+    if (!l)
+        return;
+    bool ok = true;
+    // Each converted attachment's type: the group holding it, and whether that group is on.
+    const QList<QStringList> types = rows(
+        l->db, QStringLiteral("SELECT DISTINCT a.extension, COALESCE(g.group_name, '-'), COALESCE(g.allow_group, 0) "
+                              "FROM phpBB3_attachments a LEFT JOIN phpBB3_extensions e ON e.extension = a.extension "
+                              "LEFT JOIN phpBB3_extension_groups g ON g.group_id = e.group_id ORDER BY a.extension"),
+        &ok);
+    QVERIFY(ok);
+    QList<QStringList> want;
+    if (l->sc.awkwardNames)
+        want = {{QStringLiteral("gpx"), QStringLiteral("DOWNLOADABLE_FILES"), QStringLiteral("1")},
+                {QStringLiteral("svg"), QStringLiteral("-"), QStringLiteral("0")},
+                {QStringLiteral("txt"), QStringLiteral("PLAIN_TEXT"), QStringLiteral("1")}};
+    else if (l->sc.sample)
+        want = {{QStringLiteral("txt"), QStringLiteral("PLAIN_TEXT"), QStringLiteral("1")}};
+    QCOMPARE(types, want);
+    // Groups of no converted attachment keep phpBB's setting (documents stay off).
+    QCOMPARE(rows(l->db, QStringLiteral("SELECT allow_group FROM phpBB3_extension_groups WHERE group_name = 'DOCUMENTS'"), &ok)
+                 .value(0)
+                 .value(0),
+             QStringLiteral("0"));
+    if (l->sc.awkwardNames)
+    {
+        const QString log = qbtest::readText(l->out + QStringLiteral("/Log.txt"));
+        const qsizetype at = log.indexOf(QStringLiteral("Attachment Type Refused - "));
+        QVERIFY2(at >= 0 && log.mid(at, 80).contains(QStringLiteral("map.svg")), qPrintable(log.right(2000)));
+    }
+}
+
+void TestConversion::descriptionsAreStoredForm()
+{
+    const Loaded *l = current();
+    if (!l)
+        return;
+    bool ok = true;
+    const QList<QStringList> descs =
+        rows(l->db, QStringLiteral("SELECT forum_id, forum_desc, forum_desc_uid, forum_desc_bitfield, forum_desc_options "
+                                   "FROM phpBB3_forums WHERE forum_desc <> ''"),
+             &ok);
+    QVERIFY(ok);
+    QVERIFY(!descs.isEmpty());
+    bool bold = false;
+    for (const QStringList &r : descs) {
+        const QString where = QStringLiteral("forum %1: %2").arg(r.value(0), r.value(1));
+        QDomDocument doc;
+        QVERIFY2(bool(doc.setContent(r.value(1))), qPrintable(where));
+        const QString root = doc.documentElement().tagName();
+        QVERIFY2(root == QLatin1String("t") || root == QLatin1String("r"), qPrintable(where));
+        QCOMPARE(r.value(4), QStringLiteral("5"));
+        // A text with BBCode has a bitfield and the uid, plain text neither.
+        QCOMPARE(r.value(2), root == QLatin1String("r") ? phpBBBbcodeUid() : QString());
+        QCOMPARE(r.value(3), phpBBStoredBitfield(r.value(1)));
+        QCOMPARE(r.value(3).isEmpty(), root == QLatin1String("t"));
+        if (r.value(1).contains(QLatin1String("<B><s>[b]</s>"))) {
+            bold = true;
+            QVERIFY2(QByteArray::fromBase64(r.value(3).toLatin1()).at(0) & 0x40, qPrintable(where));
+        }
+    }
+    if (l->sc.sample)
+        QVERIFY2(bold, qPrintable(rowsText(descs)));
+}
+
+void TestConversion::redirectsLeadToTheirPages()
+{
+    const Loaded *l = current();
+    if (!l)
+        return;
+    const QString base = l->out + QStringLiteral("/redirect/");
+    const QString htaccess = qbtest::readText(base + QStringLiteral(".htaccess"));
+    const QString nginx = qbtest::readText(base + QStringLiteral("nginx-redirects.conf"));
+    static const QRegularExpression canonical(QStringLiteral("<link rel=\"canonical\" href=\"([^\"]*)\""));
+    static const QRegularExpression target(QStringLiteral("/view(topic|forum)\\.php\\?([tf])=(\\d+)$"));
+    QDirIterator it(base, {QStringLiteral("*.html")}, QDir::Files, QDirIterator::Subdirectories);
+    int pages = 0;
+    QStringList problems;
+    bool ok = true;
+    while (it.hasNext()) {
+        const QString file = it.next();
+        const QString old = file.mid(base.size());
+        ++pages;
+        const QString address = canonical.match(qbtest::readText(file)).captured(1);
+        const QRegularExpressionMatch m = target.match(address);
+        const QString number = GetLeadingDigits(QFileInfo(file).fileName());
+        if (!m.hasMatch() || !address.startsWith(kForumAddress)) {
+            problems << old + QStringLiteral(" -> ") + address;
+            continue;
+        }
+        // Each old page once in each map, with the page's address.
+        if (htaccess.count(QStringLiteral("RewriteRule ^") + QString(old).replace(QLatin1Char('.'), QStringLiteral("\\.")) + QStringLiteral("$ ") + address + QStringLiteral(" [R=301,L]\n")) != 1
+            || nginx.count(QStringLiteral("\"/") + old + QStringLiteral("\" \"") + address + QStringLiteral("\";")) != 1)
+            problems << old + QStringLiteral(" not once in the maps");
+        if (m.captured(2) == QLatin1String("t")) {
+            // The topic's posts come from this page (poster_ip: topic^page^post).
+            const QString pageOfTopic =
+                rows(l->db, QStringLiteral("SELECT DISTINCT SUBSTRING_INDEX(SUBSTRING_INDEX(poster_ip, '^', 2), '^', -1) "
+                                           "FROM phpBB3_posts WHERE topic_id = ") + m.captured(3),
+                     &ok)
+                    .value(0)
+                    .value(0);
+            if (pageOfTopic != number)
+                problems << old + QStringLiteral(" -> topic of page ") + pageOfTopic;
+        } else {
+            // A forum without a topic of its own; a board's top page leads to a board forum.
+            const QStringList f = rows(l->db, QStringLiteral("SELECT (SELECT COUNT(*) FROM phpBB3_topics t WHERE "
+                                                             "t.forum_id = f.forum_id), p.parent_id FROM phpBB3_forums f "
+                                                             "JOIN phpBB3_forums p ON p.forum_id = f.parent_id WHERE f.forum_id = ")
+                                                  + m.captured(3),
+                                      &ok)
+                                      .value(0);
+            const bool boardPage = QFileInfo(file).fileName() == QFileInfo(file).dir().dirName() + QStringLiteral(".html");
+            if (f.value(0) != QLatin1String("0") || (boardPage && f.value(1) != QLatin1String("0")))
+                problems << old + QStringLiteral(" -> forum ") + m.captured(3) + QLatin1Char(' ') + f.join(QLatin1Char(','));
+        }
+    }
+    QVERIFY(ok);
+    QVERIFY2(problems.isEmpty(), qPrintable(problems.join(QLatin1Char('\n'))));
+    // Every page, hidden ones included, has its redirection: forums minus categories.
+    QCOMPARE(pages, l->forums - int(l->categoryNames.size()));
+    QCOMPARE(int(htaccess.count(QStringLiteral("RewriteRule "))), pages);
 }
 
 QTEST_GUILESS_MAIN(TestConversion)

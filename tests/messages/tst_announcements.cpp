@@ -2,6 +2,7 @@
 #include "messages/modAnnouncements.h"
 #include "tests/boards/BoardFixture.h"
 
+#include <QRegularExpression>
 #include <QtTest>
 
 using namespace qbboards;
@@ -28,15 +29,15 @@ class TestAnnouncements : public QObject {
     Q_OBJECT
 
 private slots:
-    void formattingTagsRemoved_data();
-    void formattingTagsRemoved();
+    void formattingBecomesBBCode_data();
+    void formattingBecomesBBCode();
     void imageConverted();
     void linkToPageNotYetConverted();
     void linkedFileIsNoAttachment();
     void stoppedRunGivesEmptyText();
 };
 
-void TestAnnouncements::formattingTagsRemoved_data()
+void TestAnnouncements::formattingBecomesBBCode_data()
 {
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("expected");
@@ -47,15 +48,19 @@ void TestAnnouncements::formattingTagsRemoved_data()
     QTest::newRow("quotes and line breaks") << "Read \"this\"\r\nit's <i>short</i>" << "Read (})this(})(:)it({)s short";
 }
 
-void TestAnnouncements::formattingTagsRemoved()
+void TestAnnouncements::formattingBecomesBBCode()
 {
     QFETCH(QString, text);
     QFETCH(QString, expected);
     AnnouncementFixture f;
     const QString result = phpBB3WriteAnnouncementMsg(*f.run, text);
-    QCOMPARE(result, expected);
-    for (const char *bbcode : {"[b]", "[/b]", "[center]", "[size", "[color", "[font"})
-        QVERIFY2(!result.contains(QLatin1String(bbcode), Qt::CaseInsensitive), bbcode);
+    // The formatting becomes BBCode as in a post (the description is stored in phpBB's
+    // stored form); without it the words are the same, no HTML tag is left.
+    static const QRegularExpression bbcode(QStringLiteral("\\[/?[a-z]+(=[^\\]]*)?\\]"));
+    QCOMPARE(QString(result).remove(bbcode), expected);
+    QVERIFY(!result.contains(QLatin1Char('<')));
+    if (text.contains(QLatin1String("<b>"), Qt::CaseInsensitive))
+        QVERIFY2(result.contains(QLatin1String("[b]")), qPrintable(result));
     QVERIFY(!f.ctl->StopConversion);
 }
 
@@ -63,7 +68,7 @@ void TestAnnouncements::imageConverted()
 {
     AnnouncementFixture f;
     QCOMPARE(phpBB3WriteAnnouncementMsg(*f.run, QStringLiteral("<b>Logo</b> <img src=\"/discus/messages/1/logo.gif\" alt=\"logo\">")),
-             QStringLiteral("Logo [img]http://www.example.com/discus/messages/1/logo.gif[/img]"));
+             QStringLiteral("[b]Logo[/b] [img]http://www.example.com/discus/messages/1/logo.gif[/img]"));
 }
 
 void TestAnnouncements::linkToPageNotYetConverted()

@@ -17,7 +17,7 @@ struct RedirectFixture : Fixture {
     {
         ctl->CreateRedirectionFiles = true;
         ctl->phpBB3ForumAddr = QStringLiteral("http://forum.example.com");
-        run->RedirectTemplate = QStringLiteral("A=AAAAA|B=BBBBB|X=XXXXX|C=CCCCC|Z=ZZZZZ|again aaaaa");
+        run->RedirectTemplate = QStringLiteral("A=AAAAA|B=BBBBB|X=XXXXX|C=CCCCC|Y=YYYYY|Z=ZZZZZ|again aaaaa");
         redirect = out + QStringLiteral("redirect/");
     }
     // Every file under the output's redirect folder, relative to it.
@@ -58,11 +58,12 @@ void TestRedirect::placeholdersInOrder()
     RedirectFixture f;
     // A value holding a later placeholder is replaced again; an earlier one is not.
     SaveRedirectFile(*f.run, f.messages + QStringLiteral("12/345.html"), 17, QStringLiteral("Link zzzzz"),
-                     QStringLiteral("Owls AAAAA"), QStringLiteral("Title"));
+                     QStringLiteral("Owls AAAAA"), QStringLiteral("Title"), QStringLiteral("viewtopic.php?t=17"));
     QVERIFY(!f.ctl->StopConversion);
     QCOMPARE(f.written(), QStringList{QStringLiteral("discus/messages/12/345.html")});
     QCOMPARE(f.page(QStringLiteral("discus/messages/12/345.html")),
-             QByteArray("A=Link http://forum.example.com|B=Owls AAAAA|X=17.0|C=Title|Z=http://forum.example.com|again "
+             QByteArray("A=Link http://forum.example.com|B=Owls AAAAA|X=17.0|C=Title|Y=http://forum.example.com/viewtopic.php?t=17|"
+                        "Z=http://forum.example.com|again "
                         "Link http://forum.example.com"));
     QVERIFY(f.progress().isEmpty());
 }
@@ -71,7 +72,7 @@ void TestRedirect::optionOffWritesNothing()
 {
     RedirectFixture f;
     f.ctl->CreateRedirectionFiles = false;
-    SaveRedirectFile(*f.run, f.messages + QStringLiteral("12/345.html"), 1, QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c"));
+    SaveRedirectFile(*f.run, f.messages + QStringLiteral("12/345.html"), 1, QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c"), QStringLiteral("viewforum.php?f=2"));
     QVERIFY(!QFileInfo::exists(f.redirect));
     QVERIFY(f.progress().isEmpty());
 }
@@ -79,13 +80,13 @@ void TestRedirect::optionOffWritesNothing()
 void TestRedirect::sameFileNameInTwoBoards()
 {
     RedirectFixture f;
-    SaveRedirectFile(*f.run, f.messages + QStringLiteral("12/345.html"), 1, QStringLiteral("one"), QString(), QString());
-    SaveRedirectFile(*f.run, f.messages + QStringLiteral("13/345.html"), 2, QStringLiteral("two"), QString(), QString());
+    SaveRedirectFile(*f.run, f.messages + QStringLiteral("12/345.html"), 1, QStringLiteral("one"), QString(), QString(), QStringLiteral("viewforum.php?f=2"));
+    SaveRedirectFile(*f.run, f.messages + QStringLiteral("13/345.html"), 2, QStringLiteral("two"), QString(), QString(), QStringLiteral("viewforum.php?f=2"));
     QCOMPARE(f.written(), QStringList({"discus/messages/12/345.html", "discus/messages/13/345.html"}));
     QVERIFY(f.page(QStringLiteral("discus/messages/12/345.html")).contains("A=one|"));
     QVERIFY(f.page(QStringLiteral("discus/messages/13/345.html")).contains("A=two|"));
     // A page written again (the sub page first, then its posts) replaces the file.
-    SaveRedirectFile(*f.run, f.messages + QStringLiteral("12/345.html"), 3, QStringLiteral("three"), QString(), QString());
+    SaveRedirectFile(*f.run, f.messages + QStringLiteral("12/345.html"), 3, QStringLiteral("three"), QString(), QString(), QStringLiteral("viewforum.php?f=2"));
     QVERIFY(f.page(QStringLiteral("discus/messages/12/345.html")).startsWith("A=three|"));
 }
 
@@ -93,11 +94,11 @@ void TestRedirect::hiddenPageUnderSecureTree()
 {
     RedirectFixture f;
     f.run->CurrentPageHidden = true;
-    SaveRedirectFile(*f.run, f.secure + QStringLiteral("12/345.html"), 4, QStringLiteral("hidden"), QString(), QString());
+    SaveRedirectFile(*f.run, f.secure + QStringLiteral("12/345.html"), 4, QStringLiteral("hidden"), QString(), QString(), QStringLiteral("viewforum.php?f=2"));
     QCOMPARE(f.written(), QStringList{QStringLiteral("discus_admin_1/secure/12/345.html")});
     // The page's folder decides, also while the walk's flag still holds a hidden sub
     // page's value.
-    SaveRedirectFile(*f.run, f.messages + QStringLiteral("12/346.html"), 5, QStringLiteral("shown"), QString(), QString());
+    SaveRedirectFile(*f.run, f.messages + QStringLiteral("12/346.html"), 5, QStringLiteral("shown"), QString(), QString(), QStringLiteral("viewforum.php?f=2"));
     QVERIFY(f.written().contains(QStringLiteral("discus/messages/12/346.html")));
 }
 
@@ -105,8 +106,8 @@ void TestRedirect::templateWithoutPlaceholders()
 {
     RedirectFixture f;
     f.run->RedirectTemplate = QStringLiteral("<html><body>Moved.</body></html>\r\n");
-    SaveRedirectFile(*f.run, f.messages + QStringLiteral("12/1.html"), 1, QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c"));
-    SaveRedirectFile(*f.run, f.messages + QStringLiteral("12/2.html"), 2, QStringLiteral("d"), QStringLiteral("e"), QStringLiteral("f"));
+    SaveRedirectFile(*f.run, f.messages + QStringLiteral("12/1.html"), 1, QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c"), QStringLiteral("viewforum.php?f=2"));
+    SaveRedirectFile(*f.run, f.messages + QStringLiteral("12/2.html"), 2, QStringLiteral("d"), QStringLiteral("e"), QStringLiteral("f"), QStringLiteral("viewforum.php?f=2"));
     QCOMPARE(f.page(QStringLiteral("discus/messages/12/1.html")), QByteArray("<html><body>Moved.</body></html>\r\n"));
     QCOMPARE(f.page(QStringLiteral("discus/messages/12/2.html")), QByteArray("<html><body>Moved.</body></html>\r\n"));
 }
@@ -127,7 +128,7 @@ void TestRedirect::pagesOutsideTheFolders()
     QFETCH(QString, path);
     RedirectFixture f;
     path.replace(QStringLiteral("MESSAGES"), f.messages);
-    SaveRedirectFile(*f.run, path, 1, QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c"));
+    SaveRedirectFile(*f.run, path, 1, QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c"), QStringLiteral("viewforum.php?f=2"));
     QVERIFY(f.written().isEmpty());
     const QString line = QStringLiteral("Redirect file not written, the page is not in a board folder of the Discus message folders - ")
         + QDir::toNativeSeparators(path) + CrLf;
@@ -178,7 +179,7 @@ void TestRedirect::pageIsAsciiInAnyCharset()
     f.run->RedirectTemplate = QStringLiteral("<title>CCCCC</title>AAAAA");
     SaveRedirectFile(*f.run, f.messages + QStringLiteral("12/345.html"), 1,
                      QString::fromUtf8("Caf\xC3\xA9 \xD0\x9C\xD0\xB8\xD1\x80 \xE6\x97\xA5 \xF0\x9F\xA6\x89"), QString(),
-                     QStringLiteral("Tom({)s"));
+                     QStringLiteral("Tom({)s"), QStringLiteral("viewtopic.php?t=1"));
     QCOMPARE(f.page(QStringLiteral("discus/messages/12/345.html")),
              QByteArray("<title>Tom's</title>Caf&#233; &#1052;&#1080;&#1088; &#26085; &#129417;"));
 }
@@ -189,22 +190,22 @@ void TestRedirect::shippedTemplate()
     const QString path = qbtest::sourceDir() + QStringLiteral("/Docs/Redirect.html");
     QString text;
     QVERIFY(GetFileDataANSI(*f.ctl, path, text));
-    // ASCII only (it is read as us-ascii), all five placeholders.
+    // ASCII only (it is read as us-ascii), all six placeholders.
     for (const char c : qbtest::readBytes(path))
         QVERIFY(uchar(c) < 0x80);
-    for (const char *placeholder : {"AAAAA", "BBBBB", "XXXXX", "CCCCC", "ZZZZZ"})
+    for (const char *placeholder : {"AAAAA", "BBBBB", "XXXXX", "CCCCC", "YYYYY", "ZZZZZ"})
         QVERIFY2(text.contains(QLatin1String(placeholder)), placeholder);
 
     f.run->RedirectTemplate = text;
     SaveRedirectFile(*f.run, f.messages + QStringLiteral("12/345.html"), 42, QStringLiteral("Owl({)s nest"),
-                     QStringLiteral("Birds"), QStringLiteral("Owls - Birds"));
+                     QStringLiteral("Birds"), QStringLiteral("Owls - Birds"), QStringLiteral("viewtopic.php?t=42"));
     const QString page = QString::fromLatin1(f.page(QStringLiteral("discus/messages/12/345.html")));
     QVERIFY(page.startsWith(QStringLiteral("<!DOCTYPE html>")));
-    QVERIFY(page.contains(QStringLiteral("<meta http-equiv=\"refresh\" content=\"5; url=http://forum.example.com/viewtopic.php?t=42.0\">")));
-    QVERIFY(page.contains(QStringLiteral("<a href=\"http://forum.example.com/viewtopic.php?t=42.0\">")));
+    QVERIFY(page.contains(QStringLiteral("<meta http-equiv=\"refresh\" content=\"5; url=http://forum.example.com/viewtopic.php?t=42\">")));
+    QVERIFY(page.contains(QStringLiteral("<a href=\"http://forum.example.com/viewtopic.php?t=42\">")));
     QVERIFY(page.contains(QStringLiteral("<title>Owls - Birds - this discussion has moved</title>")));
     QVERIFY(page.contains(QStringLiteral("<strong>Owl's nest</strong> (Birds)")));
-    for (const char *placeholder : {"AAAAA", "BBBBB", "XXXXX", "CCCCC", "ZZZZZ"})
+    for (const char *placeholder : {"AAAAA", "BBBBB", "XXXXX", "CCCCC", "YYYYY", "ZZZZZ"})
         QVERIFY(!page.contains(QLatin1String(placeholder)));
     // Balanced elements: every element opened is closed (void elements aside).
     for (const char *element : {"html", "head", "title", "style", "body", "h1", "p", "a", "strong"}) {

@@ -16,7 +16,7 @@ SET SESSION sql_mode = TRIM(BOTH ',' FROM REPLACE(CONCAT(',', @@SESSION.sql_mode
 
 -- The phpBB3_ tables the script writes to must all be there.
 SET @qb_failed = 1;
-SET @qb_failed = (SELECT COUNT(DISTINCT LOWER(TABLE_NAME)) < 14 FROM information_schema.TABLES WHERE TABLE_SCHEMA = DATABASE() AND LOWER(TABLE_NAME) IN ('phpbb3_forums', 'phpbb3_topics', 'phpbb3_posts', 'phpbb3_users', 'phpbb3_groups', 'phpbb3_attachments', 'phpbb3_user_group', 'phpbb3_acl_groups', 'phpbb3_acl_roles', 'phpbb3_config', 'phpbb3_topics_posted', 'phpbb3_search_wordlist', 'phpbb3_search_wordmatch', 'phpbb3_search_results'));
+SET @qb_failed = (SELECT COUNT(DISTINCT LOWER(TABLE_NAME)) < 16 FROM information_schema.TABLES WHERE TABLE_SCHEMA = DATABASE() AND LOWER(TABLE_NAME) IN ('phpbb3_forums', 'phpbb3_topics', 'phpbb3_posts', 'phpbb3_users', 'phpbb3_groups', 'phpbb3_attachments', 'phpbb3_user_group', 'phpbb3_acl_groups', 'phpbb3_acl_roles', 'phpbb3_config', 'phpbb3_topics_posted', 'phpbb3_search_wordlist', 'phpbb3_search_wordmatch', 'phpbb3_search_results', 'phpbb3_extensions', 'phpbb3_extension_groups'));
 SELECT 'The database has no phpBB board with the table prefix phpBB3_: run this script on the database of a fresh phpBB board' AS `Conversion not loaded` FROM DUAL WHERE @qb_failed <> 0;
 SET @qb_guard = IF(@qb_failed <> 0, 'SET SESSION TRANSACTION READ ONLY', 'DO 0');
 PREPARE qb_guard FROM @qb_guard;
@@ -274,7 +274,7 @@ DELETE FROM phpBB3_acl_groups WHERE forum_id BETWEEN 1 AND 18;
 INSERT INTO phpBB3_acl_groups (group_id, forum_id, auth_option_id, auth_role_id, auth_setting)
 SELECT g.group_id, f.forum_id, 0, r.role_id, 0
 FROM phpBB3_forums f, phpBB3_groups g, phpBB3_acl_roles r
-WHERE f.forum_id BETWEEN 1 AND 18 AND (
+WHERE f.forum_id BETWEEN 1 AND 18 AND NOT (f.forum_id = 11) AND (
     (f.forum_type = 0 AND r.role_name = 'ROLE_FORUM_READONLY'
         AND g.group_name IN ('GUESTS', 'REGISTERED', 'REGISTERED_COPPA', 'BOTS'))
     OR (f.forum_type <> 0 AND (
@@ -284,6 +284,25 @@ WHERE f.forum_id BETWEEN 1 AND 18 AND (
         OR (g.group_name = 'ADMINISTRATORS' AND r.role_name IN ('ROLE_MOD_FULL', 'ROLE_FORUM_FULL'))
         OR (g.group_name = 'BOTS' AND r.role_name = 'ROLE_FORUM_BOT')
         OR (g.group_name = 'NEWLY_REGISTERED' AND r.role_name = 'ROLE_FORUM_NEW_MEMBER'))))
+ORDER BY f.forum_id, g.group_id, r.role_id;
+
+-- d2. Private areas: the forums made from hidden Discus topics and the secure folder, and
+--     everything below them, are open only to administrators, global moderators and the
+--     hidden group "Private Discus Areas". Add the members who had access to it.
+
+-- The hidden group "Private Discus Areas", without members.
+INSERT INTO phpBB3_groups (group_type, group_founder_manage, group_skip_auth, group_name, group_desc, group_desc_bitfield, group_desc_options, group_desc_uid, group_display, group_avatar, group_avatar_type, group_avatar_width, group_avatar_height, group_rank, group_colour, group_sig_chars, group_receive_pm, group_message_limit, group_legend, group_max_recipients)
+VALUES (2, 0, 0, 'Private Discus Areas', 'Members who may read the private areas of the old Discus board.', '', 7, '', 0, '', '', 0, 0, 0, '', 0, 0, 0, 0, 5);
+
+-- Private forums: administrators full access and full moderation, global moderators polls,
+-- the private group standard access; nobody else.
+INSERT INTO phpBB3_acl_groups (group_id, forum_id, auth_option_id, auth_role_id, auth_setting)
+SELECT g.group_id, f.forum_id, 0, r.role_id, 0
+FROM phpBB3_forums f, phpBB3_groups g, phpBB3_acl_roles r
+WHERE (f.forum_id = 11) AND (
+    (g.group_name = 'GLOBAL_MODERATORS' AND r.role_name = 'ROLE_FORUM_POLLS')
+    OR (g.group_name = 'ADMINISTRATORS' AND r.role_name IN ('ROLE_MOD_FULL', 'ROLE_FORUM_FULL'))
+    OR (g.group_name = 'Private Discus Areas' AND g.group_type = 2 AND r.role_name = 'ROLE_FORUM_STANDARD'))
 ORDER BY f.forum_id, g.group_id, r.role_id;
 
 -- Every user's permission cache is cleared; phpBB builds it again at the next visit.
@@ -390,4 +409,18 @@ DELETE FROM phpBB3_search_results;
 
 -- phpBB's text re-parser would otherwise re-parse converted posts as people browse.
 UPDATE phpBB3_config SET config_value = '0' WHERE config_name = 'text_reparser.post_text_cron_interval';
+
+-- g. Attachment types: the converted attachments download at once.
+
+-- Types of converted attachments that phpBB does not know join its group
+-- "Downloadable Files".
+INSERT INTO phpBB3_extensions (group_id, extension)
+SELECT g.group_id, e.extension
+FROM phpBB3_extension_groups g, (SELECT 'txt' AS extension) e
+WHERE g.group_name = 'DOWNLOADABLE_FILES'
+AND NOT EXISTS (SELECT 1 FROM phpBB3_extensions x WHERE x.extension = e.extension);
+
+-- Every extension group that holds a type of a converted attachment is allowed.
+UPDATE phpBB3_extension_groups SET allow_group = 1
+WHERE group_id IN (SELECT group_id FROM phpBB3_extensions WHERE extension IN ('txt'));
 
