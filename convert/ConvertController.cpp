@@ -556,7 +556,8 @@ bool ConvertController::outputFolderIsOurs(const QString &folder, QString *forei
         const QString name = entry.fileName();
         bool ours;
         if (entry.isDir() && !entry.isSymLink())
-            ours = name.compare(QLatin1String("attachments"), Qt::CaseInsensitive) == 0 || name == QLatin1String("redirect");
+            ours = name.compare(QLatin1String("attachments"), Qt::CaseInsensitive) == 0 || name == QLatin1String("redirect")
+                || name == QLatin1String("SQL for phpMyAdmin");
         else
             ours = entry.isFile() && ownFile.match(name).hasMatch();
         if (!ours) {
