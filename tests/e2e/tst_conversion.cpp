@@ -332,7 +332,17 @@ After afterFinishing(const QString &table, const QString &column)
         {QStringLiteral("phpBB3_attachments.topic_id"), After::Rewritten},
         {QStringLiteral("phpBB3_attachments.filetime"), After::Rewritten},
     };
-    return rules.value(table + QLatin1Char('.') + column, After::Kept);
+    // Every other text column passed the row cleaning and has its tokens turned back.
+    static const QHash<QString, QStringList> textColumns = {
+        {clsTblForums::tableName(), clsTblForums::textColumnNames()},
+        {clsTblTopics::tableName(), clsTblTopics::textColumnNames()},
+        {clsTblPosts::tableName(), clsTblPosts::textColumnNames()},
+        {clsTblUsers::tableName(), clsTblUsers::textColumnNames()},
+        {clsTblGroups::tableName(), clsTblGroups::textColumnNames()},
+        {clsTblAttachments::tableName(), clsTblAttachments::textColumnNames()},
+    };
+    return rules.value(table + QLatin1Char('.') + column,
+                       textColumns.value(table).contains(column) ? After::Name : After::Kept);
 }
 
 struct Field {
