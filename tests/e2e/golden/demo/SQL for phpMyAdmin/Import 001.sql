@@ -17,7 +17,7 @@ SET SESSION sql_mode = TRIM(BOTH ',' FROM REPLACE(CONCAT(',', @@SESSION.sql_mode
 
 -- The phpBB3_ tables the script writes to must all be there.
 SET @qb_failed = 1;
-SET @qb_failed = (SELECT COUNT(DISTINCT LOWER(TABLE_NAME)) < 14 FROM information_schema.TABLES WHERE TABLE_SCHEMA = DATABASE() AND LOWER(TABLE_NAME) IN ('phpbb3_forums', 'phpbb3_topics', 'phpbb3_posts', 'phpbb3_users', 'phpbb3_groups', 'phpbb3_attachments', 'phpbb3_user_group', 'phpbb3_acl_groups', 'phpbb3_acl_roles', 'phpbb3_config', 'phpbb3_topics_posted', 'phpbb3_search_wordlist', 'phpbb3_search_wordmatch', 'phpbb3_search_results'));
+SET @qb_failed = (SELECT COUNT(DISTINCT LOWER(TABLE_NAME)) < 16 FROM information_schema.TABLES WHERE TABLE_SCHEMA = DATABASE() AND LOWER(TABLE_NAME) IN ('phpbb3_forums', 'phpbb3_topics', 'phpbb3_posts', 'phpbb3_users', 'phpbb3_groups', 'phpbb3_attachments', 'phpbb3_user_group', 'phpbb3_acl_groups', 'phpbb3_acl_roles', 'phpbb3_config', 'phpbb3_topics_posted', 'phpbb3_search_wordlist', 'phpbb3_search_wordmatch', 'phpbb3_search_results', 'phpbb3_extensions', 'phpbb3_extension_groups'));
 SELECT 'The database has no phpBB board with the table prefix phpBB3_: run this script on the database of a fresh phpBB board' AS `Conversion not loaded` FROM DUAL WHERE @qb_failed <> 0;
 SET @qb_guard = IF(@qb_failed <> 0, 'SET SESSION TRANSACTION READ ONLY', 'DO 0');
 PREPARE qb_guard FROM @qb_guard;
@@ -77,44 +77,44 @@ INSERT INTO phpBB3_groups (group_id, group_type, group_founder_manage, group_ski
 (12,0,0,0,'Young Birders','','',7,'',0,'','',0,0,0,'',0,0,0,0,0);
 
 REPLACE INTO phpBB3_forums (forum_id, parent_id, left_id, right_id, forum_parents, forum_name, forum_desc, forum_desc_bitfield, forum_desc_options, forum_desc_uid, forum_link, forum_password, forum_style, forum_image, forum_rules, forum_rules_link, forum_rules_bitfield, forum_rules_options, forum_rules_uid, forum_topics_per_page, forum_type, forum_status, forum_last_post_id, forum_last_poster_id, forum_last_post_subject, forum_last_post_time, forum_last_poster_name, forum_last_poster_colour, forum_flags, display_on_index, enable_indexing, enable_icons, enable_prune, prune_next, prune_days, prune_viewed, prune_freq, display_subforum_list, forum_options, enable_shadow_prune, prune_shadow_days, prune_shadow_freq, prune_shadow_next, forum_posts_approved, forum_posts_unapproved, forum_posts_softdeleted, forum_topics_approved, forum_topics_unapproved, forum_topics_softdeleted) VALUES
-(1,0,1,1,'','Birds and Birding','','',7,'','','',0,'','','','',7,'',0,1,0,0,0,'',0,'','',48,0,1,1,0,0,0,0,0,1,0,0,0,0,0,0,0,0,0,0,0),
-(2,1,2,1,'','Garden Birds','','',7,'','','',0,'','','','',7,'',0,1,0,0,0,'',0,'','',48,0,1,1,0,0,0,0,0,1,0,0,0,0,0,0,0,0,0,0,0),
-(3,2,3,2,'','Feeders([) Fat Balls and Squirrels','','',7,'','','',0,'','','','',7,'',0,1,0,0,0,'',0,'','',48,0,1,1,0,0,0,0,0,1,0,0,0,0,0,0,0,0,0,0,0),
-(4,2,4,2,'','Blackcaps Overwintering','','',7,'','','',0,'','','','',7,'',0,1,0,0,0,'',0,'','',48,0,1,1,0,0,0,0,0,1,0,0,0,0,0,0,0,0,0,0,0),
-(5,2,5,2,'','Nest Box Cam 2004','','',7,'','','',0,'','','','',7,'',0,1,0,0,0,'',0,'','',48,0,1,1,0,0,0,0,0,1,0,0,0,0,0,0,0,0,0,0,0),
-(6,5,6,5,'','Blue Tits: Week One','','',7,'','','',0,'','','','',7,'',0,1,0,0,0,'',0,'','',48,0,1,1,0,0,0,0,0,1,0,0,0,0,0,0,0,0,0,0,0),
-(7,5,7,5,'','Blue Tits: Fledging Day','','',7,'','','',0,'','','','',7,'',0,1,0,0,0,'',0,'','',48,0,1,1,0,0,0,0,0,1,0,0,0,0,0,0,0,0,0,0,0),
-(8,1,8,1,'','Waders([) Gulls and Terns','','',7,'','','',0,'','','','',7,'',0,1,0,0,0,'',0,'','',48,0,1,1,0,0,0,0,0,1,0,0,0,0,0,0,0,0,0,0,0),
-(9,8,9,8,'','Avocets Back at Saltings Creek','','',7,'','','',0,'','','','',7,'',0,1,0,0,0,'',0,'','',48,0,1,1,0,0,0,0,0,1,0,0,0,0,0,0,0,0,0,0,0),
-(10,8,10,8,'',_utf8mb4 X'52696e67696e67205265706f72743a204375726c657720285c294b37287c2920526573696768746564','','',7,'','','',0,'','','','',7,'',0,1,0,0,0,'',0,'','',48,0,1,1,0,0,0,0,0,1,0,0,0,0,0,0,0,0,0,0,0),
-(11,8,11,8,'','Committee: Reserve Access Talks','','',7,'','','',0,'','','','',7,'',0,1,0,0,0,'',0,'','',48,0,1,1,0,0,0,0,0,1,0,0,0,0,0,0,0,0,0,0,0),
-(12,0,12,12,'','Club Life','','',7,'','','',0,'','','','',7,'',0,1,0,0,0,'',0,'','',48,0,1,1,0,0,0,0,0,1,0,0,0,0,0,0,0,0,0,0,0),
-(13,12,13,12,'','Club Business','Subscriptions for 2005 are now due. £12 adults([) £5 juniors. The form is on the [url=/discus/messages/12/120.html]subscriptions page[/url].','',7,'','','',0,'','','','',7,'',0,1,0,0,0,'',0,'','',48,0,1,1,0,0,0,0,0,1,0,0,0,0,0,0,0,0,0,0,0),
-(14,13,14,13,'','Subscriptions 2005','','',7,'','','',0,'','','','',7,'',0,1,0,0,0,'',0,'','',48,0,1,1,0,0,0,0,0,1,0,0,0,0,0,0,0,0,0,0,0),
-(15,13,15,13,'','Coach Trip to the Müritz','','',7,'','','',0,'','','','',7,'',0,1,0,0,0,'',0,'','',48,0,1,1,0,0,0,0,0,1,0,0,0,0,0,0,0,0,0,0,0),
-(16,12,16,12,'','Members({) Café','','',7,'','','',0,'','','','',7,'',0,1,0,0,0,'',0,'','',48,0,1,1,0,0,0,0,0,1,0,0,0,0,0,0,0,0,0,0,0),
-(17,16,17,16,'','Introduce Yourself','','',7,'','','',0,'','','','',7,'',0,1,0,0,0,'',0,'','',48,0,1,1,0,0,0,0,0,1,0,0,0,0,0,0,0,0,0,0,0),
-(18,16,18,16,'','Quiz Night Results','','',7,'','','',0,'','','','',7,'',0,1,0,0,0,'',0,'','',48,0,1,1,0,0,0,0,0,1,0,0,0,0,0,0,0,0,0,0,0);
+(1,0,1,1,'','Birds and Birding','','',5,'','','',0,'','','','',7,'',0,1,0,0,0,'',0,'','',48,0,1,1,0,0,0,0,0,1,0,0,0,0,0,0,0,0,0,0,0),
+(2,1,2,1,'','Garden Birds','','',5,'','','',0,'','','','',7,'',0,1,0,0,0,'',0,'','',48,0,1,1,0,0,0,0,0,1,0,0,0,0,0,0,0,0,0,0,0),
+(3,2,3,2,'','Feeders([) Fat Balls and Squirrels','','',5,'','','',0,'','','','',7,'',0,1,0,0,0,'',0,'','',48,0,1,1,0,0,0,0,0,1,0,0,0,0,0,0,0,0,0,0,0),
+(4,2,4,2,'','Blackcaps Overwintering','','',5,'','','',0,'','','','',7,'',0,1,0,0,0,'',0,'','',48,0,1,1,0,0,0,0,0,1,0,0,0,0,0,0,0,0,0,0,0),
+(5,2,5,2,'','Nest Box Cam 2004','','',5,'','','',0,'','','','',7,'',0,1,0,0,0,'',0,'','',48,0,1,1,0,0,0,0,0,1,0,0,0,0,0,0,0,0,0,0,0),
+(6,5,6,5,'','Blue Tits: Week One','','',5,'','','',0,'','','','',7,'',0,1,0,0,0,'',0,'','',48,0,1,1,0,0,0,0,0,1,0,0,0,0,0,0,0,0,0,0,0),
+(7,5,7,5,'','Blue Tits: Fledging Day','','',5,'','','',0,'','','','',7,'',0,1,0,0,0,'',0,'','',48,0,1,1,0,0,0,0,0,1,0,0,0,0,0,0,0,0,0,0,0),
+(8,1,8,1,'','Waders([) Gulls and Terns','','',5,'','','',0,'','','','',7,'',0,1,0,0,0,'',0,'','',48,0,1,1,0,0,0,0,0,1,0,0,0,0,0,0,0,0,0,0,0),
+(9,8,9,8,'','Avocets Back at Saltings Creek','','',5,'','','',0,'','','','',7,'',0,1,0,0,0,'',0,'','',48,0,1,1,0,0,0,0,0,1,0,0,0,0,0,0,0,0,0,0,0),
+(10,8,10,8,'',_utf8mb4 X'52696e67696e67205265706f72743a204375726c657720285c294b37287c2920526573696768746564','','',5,'','','',0,'','','','',7,'',0,1,0,0,0,'',0,'','',48,0,1,1,0,0,0,0,0,1,0,0,0,0,0,0,0,0,0,0,0),
+(11,8,11,8,'','Committee: Reserve Access Talks','','',5,'','','',0,'','','','',7,'',0,1,0,0,0,'',0,'','',48,0,1,1,0,0,0,0,0,1,0,0,0,0,0,0,0,0,0,0,0),
+(12,0,12,12,'','Club Life','','',5,'','','',0,'','','','',7,'',0,1,0,0,0,'',0,'','',48,0,1,1,0,0,0,0,0,1,0,0,0,0,0,0,0,0,0,0,0),
+(13,12,13,12,'','Club Business','<r><B><s>[b]</s>Subscriptions for 2005 are now due.<e>[/b]</e></B> £12 adults([) £5 juniors. The form is on the [url=/discus/messages/12/120.html]subscriptions page[/url].</r>','QA==',5,'qbconv01','','',0,'','','','',7,'',0,1,0,0,0,'',0,'','',48,0,1,1,0,0,0,0,0,1,0,0,0,0,0,0,0,0,0,0,0),
+(14,13,14,13,'','Subscriptions 2005','','',5,'','','',0,'','','','',7,'',0,1,0,0,0,'',0,'','',48,0,1,1,0,0,0,0,0,1,0,0,0,0,0,0,0,0,0,0,0),
+(15,13,15,13,'','Coach Trip to the Müritz','','',5,'','','',0,'','','','',7,'',0,1,0,0,0,'',0,'','',48,0,1,1,0,0,0,0,0,1,0,0,0,0,0,0,0,0,0,0,0),
+(16,12,16,12,'','Members({) Café','','',5,'','','',0,'','','','',7,'',0,1,0,0,0,'',0,'','',48,0,1,1,0,0,0,0,0,1,0,0,0,0,0,0,0,0,0,0,0),
+(17,16,17,16,'','Introduce Yourself','','',5,'','','',0,'','','','',7,'',0,1,0,0,0,'',0,'','',48,0,1,1,0,0,0,0,0,1,0,0,0,0,0,0,0,0,0,0,0),
+(18,16,18,16,'','Quiz Night Results','','',5,'','','',0,'','','','',7,'',0,1,0,0,0,'',0,'','',48,0,1,1,0,0,0,0,0,1,0,0,0,0,0,0,0,0,0,0,0);
 
 REPLACE INTO phpBB3_posts (post_id, topic_id, forum_id, poster_id, icon_id, poster_ip, post_time, post_reported, enable_bbcode, enable_smilies, enable_magic_url, enable_sig, post_username, post_subject, post_text, post_checksum, post_attachment, bbcode_bitfield, bbcode_uid, post_postcount, post_edit_time, post_edit_reason, post_edit_user, post_edit_count, post_edit_locked, post_visibility, post_delete_time, post_delete_reason, post_delete_user) VALUES
 (1,1,3,58,0,'3^101^1001',1074416700,0,1,1,1,1,'Jane Doe','Garden Birds','<r>Which feeders actually keep the squirrels out? Mine has been chewed through <B><s>[b]</s>twice<e>[/b]</e></B> this winter.</r>','79615BE629EFB2B6595884FBD156A72F',0,'','qbconv01',1,0,'',0,0,0,1,0,'',0),
-(2,1,3,59,0,'3^101^1002',1074429600,0,1,1,1,1,'hamish','Garden Birds','<r>The caged ones work for me([) but the Great Spotted Woodpecker can’t get in either.<br/>(:)Fat balls in a <COLOR color="#ff0000"><s>[color=#ff0000]</s>metal<e>[/color]</e></COLOR> mesh are the only thing that lasts.</r>','696F135D4C298B762B2563350DDE5863',0,'','qbconv01',1,0,'',0,0,0,1,0,'',0),
+(2,1,3,59,0,'3^101^1002',1074429600,0,1,1,1,1,'hamish','Garden Birds','<r>The caged ones work for me([) but the Great Spotted Woodpecker can’t get in either.<br/>(:)Fat balls in a <COLOR color=(})#ff0000(})><s>[color=#ff0000]</s>metal<e>[/color]</e></COLOR> mesh are the only thing that lasts.</r>','696F135D4C298B762B2563350DDE5863',0,'','qbconv01',1,0,'',0,0,0,1,0,'',0),
 (3,1,3,60,0,'3^101^1003',1074543300,0,1,1,1,1,'OBrien Siobhán','Garden Birds','<t>Try a baffle on the pole &amp; move it two metres from the fence. Squirrels jump about 1.5 m.</t>','99E1DFC327EDB7777772464DCF699229',0,'','qbconv01',1,0,'',0,0,0,1,0,'',0),
 (4,2,4,58,0,'3^102^1010',1076235600,0,1,1,1,1,'Jane Doe','Garden Birds','<t>A male Blackcap has been on the feeder every morning this week. Is that unusual in February?</t>','5B20BFB09956E7FC68716F760415FA2B',0,'','qbconv01',1,0,'',0,0,0,1,0,'',0),
 (5,2,4,65,0,'3^102^1011',1076418000,0,1,1,1,1,'Priya Natarajan','Garden Birds','<t>Got a photo of the female through the kitchen window. Not my best work.</t>','0B94C1DB25EB063D8EFBE3A9D20FC44A',0,'','qbconv01',1,0,'',0,0,0,1,0,'',0),
-(6,2,4,62,0,'3^102^1012',1076747400,0,1,1,1,1,'Jürgen Weiß','Garden Birds','<r><SIZE size="50"><s>[size=50]</s>In Würzburg we see them every winter now; most of them breed in Germany and Austria.<e>[/size]</e></SIZE></r>','18C5855E92A9C2302BEC042E37CD1252',0,'','qbconv01',1,0,'',0,0,0,1,0,'',0),
+(6,2,4,62,0,'3^102^1012',1076747400,0,1,1,1,1,'Jürgen Weiß','Garden Birds','<r><SIZE size=(})50(})><s>[size=50]</s>In Würzburg we see them every winter now; most of them breed in Germany and Austria.<e>[/size]</e></SIZE></r>','18C5855E92A9C2302BEC042E37CD1252',0,'','qbconv01',1,0,'',0,0,0,1,0,'',0),
 (7,2,4,63,0,'3^102^1013',1077382200,0,1,1,1,1,'Zoë Brontë','Garden Birds','<t>Still here on the 21st – three males and a female now([) all on the apple halves.</t>','2B767CF3481CED4F9A7DB9F34E9835E4',0,'','qbconv01',1,0,'',0,0,0,1,0,'',0),
-(8,3,6,64,0,'3^104^1021',1081755900,0,1,1,1,1,'Marsh Peter','Garden Birds','<r>Eight eggs this morning. Here is the view from the camera:<br/>(:)<IMG src="http://www.kestrel-valley-birders.example/discus/messages/3/nestbox.png"><s>[img]</s><URL url="http://www.kestrel-valley-birders.example/discus/messages/3/nestbox.png">http://www.kestrel-valley-birders.example/discus/messages/3/nestbox.png</URL><e>[/img]</e></IMG><br/>(:)The female sits very tight now.</r>','6E10737181F0A17D9C3EA1EAF1EBDB01',0,'','qbconv01',1,0,'',0,0,0,1,0,'',0),
+(8,3,6,64,0,'3^104^1021',1081755900,0,1,1,1,1,'Marsh Peter','Garden Birds','<r>Eight eggs this morning. Here is the view from the camera:<br/>(:)<IMG src=(})http://www.kestrel-valley-birders.example/discus/messages/3/nestbox.png(})><s>[img]</s><URL url=(})http://www.kestrel-valley-birders.example/discus/messages/3/nestbox.png(})>http://www.kestrel-valley-birders.example/discus/messages/3/nestbox.png</URL><e>[/img]</e></IMG><br/>(:)The female sits very tight now.</r>','6E10737181F0A17D9C3EA1EAF1EBDB01',0,'','qbconv01',1,0,'',0,0,0,1,0,'',0),
 (9,3,6,63,0,'3^104^1022',1081787400,0,1,1,1,1,'Zoë Brontë','Garden Birds','<t>Wow! Can we see it from the school?</t>','A6707FB1E2601FA0099B87801F41EB7E',0,'','qbconv01',1,0,'',0,0,0,1,0,'',0),
 (10,4,5,64,0,'3^103^1020',1080842400,0,1,1,1,1,'Marsh Peter','Garden Birds','<r><B><s>[b]</s>The club nest box camera is live!<e>[/b]</e></B><br/>(:)The pictures go to the computer in the hide. Daily notes are in the pages below.</r>','1D77052C90EB970B85792CE9CF040670',0,'','qbconv01',1,0,'',0,0,0,1,0,'',0),
 (11,5,7,64,0,'3^105^1023',1085033400,0,1,1,1,1,'Marsh Peter','Garden Birds','<t>All seven fledged between 5 and 6 this morning. My log of the whole season is attached.<br/>(:)</t>','F1E403EBD58F306E711C628ABCD14CF0',1,'','qbconv01',1,0,'',0,0,0,1,0,'',0),
-(12,5,7,66,0,'3^105^1024',1085043600,0,1,1,1,1,'kwame','Garden Birds','<r>Great work([) Peter. Same story in <URL url="http://forum.kestrel-valley-birders.example/viewtopic.php?f=6&amp;t=3"><s>[url=http://forum.kestrel-valley-birders.example/viewtopic.php?f=6&amp;t=3]</s>Week One<e>[/url]</e></URL>: eight eggs([) seven young.</r>','561BFB0F27BA5083DEAB04FDBEBE4760',0,'','qbconv01',1,0,'',0,0,0,1,0,'',0),
+(12,5,7,66,0,'3^105^1024',1085043600,0,1,1,1,1,'kwame','Garden Birds','<r>Great work([) Peter. Same story in <URL url=(})http://forum.kestrel-valley-birders.example/viewtopic.php?f=6&amp;t=3(})><s>[url=http://forum.kestrel-valley-birders.example/viewtopic.php?f=6&amp;t=3]</s>Week One<e>[/url]</e></URL>: eight eggs([) seven young.</r>','561BFB0F27BA5083DEAB04FDBEBE4760',0,'','qbconv01',1,0,'',0,0,0,1,0,'',0),
 (13,6,9,60,0,'7^110^1030',1079263500,0,1,1,1,1,'OBrien Siobhán','Waders([) Gulls and Terns','<t>Twenty-two Avocets on the creek at high tide([) the first of the spring.</t>','1E1C1CDE7669F78F208983614113E370',0,'','qbconv01',1,0,'',0,0,0,1,0,'',0),
-(14,6,9,58,0,'7^110^1031',1079283720,0,1,1,1,1,'Jane Doe','Waders([) Gulls and Terns','<r>Lovely. Squirrel-proof feeders at home (see <URL url="http://forum.kestrel-valley-birders.example/viewtopic.php?f=3&amp;t=1"><s>[url=http://forum.kestrel-valley-birders.example/viewtopic.php?f=3&amp;t=1]</s>the feeder thread<e>[/url]</e></URL>) and Avocets on the coast: a good weekend.<br/>(:)The café by the hide is open again([) by the way; prices in <URL url="http://www.kestrel-valley-birders.example/discus/messages/15/122.html"><s>[url=http://www.kestrel-valley-birders.example/discus/messages/15/122.html target=_blank]</s>Introduce Yourself<e>[/url]</e></URL>.</r>','BC18AD5EF40A9A3EFD029AF894AAB30C',0,'','qbconv01',1,0,'',0,0,0,1,0,'',0),
+(14,6,9,58,0,'7^110^1031',1079283720,0,1,1,1,1,'Jane Doe','Waders([) Gulls and Terns','<r>Lovely. Squirrel-proof feeders at home (see <URL url=(})http://forum.kestrel-valley-birders.example/viewtopic.php?f=3&amp;t=1(})><s>[url=http://forum.kestrel-valley-birders.example/viewtopic.php?f=3&amp;t=1]</s>the feeder thread<e>[/url]</e></URL>) and Avocets on the coast: a good weekend.<br/>(:)The café by the hide is open again([) by the way; prices in <URL url=(})http://www.kestrel-valley-birders.example/discus/messages/15/122.html(})><s>[url=http://www.kestrel-valley-birders.example/discus/messages/15/122.html target=_blank]</s>Introduce Yourself<e>[/url]</e></URL>.</r>','BC18AD5EF40A9A3EFD029AF894AAB30C',0,'','qbconv01',1,0,'',0,0,0,1,0,'',0),
 (15,6,9,68,0,'7^110^1032',1079337600,0,1,1,1,1,'Old Tom Fenwick','Waders([) Gulls and Terns','<t>Used to be forty pairs there in the eighties… good to see them back.</t>','816064258E5F42895B43AF22B800426D',0,'','qbconv01',1,0,'',0,0,0,1,0,'',0),
-(16,7,10,67,0,'7^111^1040',1099144800,0,1,1,1,1,'Łucja Wróbel','Waders([) Gulls and Terns',_utf8mb4 X'3c723e436f6c6f75722d72696e676564204375726c6577203c423e3c733e5b625d3c2f733e3c434f4c4f5220636f6c6f723d2223303030306666223e3c733e5b636f6c6f723d233030303066665d3c2f733e285c294b37287c293c653e5b2f636f6c6f725d3c2f653e3c2f434f4c4f523e3c653e5b2f625d3c2f653e3c2f423e20776173206f6e20746865206d7564666c61747320746f6461792e204974207761732072696e676564206173206120636869636b20696e20c581c4996769204f64727a61c584736b69652028506f6c616e642920696e2032303031213c2f723e','749234449A723158C99EE3D53714E7E4',0,'','qbconv01',1,0,'',0,0,0,1,0,'',0),
+(16,7,10,67,0,'7^111^1040',1099144800,0,1,1,1,1,'Łucja Wróbel','Waders([) Gulls and Terns',_utf8mb4 X'3c723e436f6c6f75722d72696e676564204375726c6577203c423e3c733e5b625d3c2f733e3c434f4c4f5220636f6c6f723d287d2923303030306666287d293e3c733e5b636f6c6f723d233030303066665d3c2f733e285c294b37287c293c653e5b2f636f6c6f725d3c2f653e3c2f434f4c4f523e3c653e5b2f625d3c2f653e3c2f423e20776173206f6e20746865206d7564666c61747320746f6461792e204974207761732072696e676564206173206120636869636b20696e20c581c4996769204f64727a61c584736b69652028506f6c616e642920696e2032303031213c2f723e','749234449A723158C99EE3D53714E7E4',0,'','qbconv01',1,0,'',0,0,0,1,0,'',0),
 (17,7,10,68,0,'7^111^1041',1099215000,0,1,1,1,1,'Old Tom Fenwick','Waders([) Gulls and Terns','<t>That’s a long way – I’ll look for it on Sunday.</t>','9C8410ABB9411919163129FF146980FA',0,'','qbconv01',1,0,'',0,0,0,1,0,'',0),
-(18,7,10,60,0,'7^111^1042',1099429800,0,1,1,1,1,'OBrien Siobhán','Waders([) Gulls and Terns','<r><SIZE size="50"><s>[size=50]</s><COLOR color="#ff0000"><s>[color=#ff0000]</s>Please<e>[/color]</e></COLOR><e>[/size]</e></SIZE> send all colour-ring sightings to the ringing group([) not only to the board.</r>','2AC14BB97808D23BA5B775E68AC69814',0,'','qbconv01',1,0,'',0,0,0,1,0,'',0),
+(18,7,10,60,0,'7^111^1042',1099429800,0,1,1,1,1,'OBrien Siobhán','Waders([) Gulls and Terns','<r><SIZE size=(})50(})><s>[size=50]</s><COLOR color=(})#ff0000(})><s>[color=#ff0000]</s>Please<e>[/color]</e></COLOR><e>[/size]</e></SIZE> send all colour-ring sightings to the ringing group([) not only to the board.</r>','2AC14BB97808D23BA5B775E68AC69814',0,'','qbconv01',1,0,'',0,0,0,1,0,'',0),
 (19,8,11,64,0,'7^112^1050',1099940400,0,1,1,1,1,'Marsh Peter','Waders([) Gulls and Terns','<r>Committee only([) please. The estate has offered a key to the north gate for <B><s>[b]</s>£40<e>[/b]</e></B> a year. Do we accept?</r>','02551F9913F724F69DF463357EA5043E',0,'','qbconv01',1,0,'',0,0,0,1,0,'',0),
 (20,8,11,58,0,'7^112^1051',1099988100,0,1,1,1,1,'Jane Doe','Waders([) Gulls and Terns','<t>Yes([) if members can book it through the website.</t>','B4554DD8E8E3D193599D254B80B67ADC',0,'','qbconv01',1,0,'',0,0,0,1,0,'',0),
 (21,9,14,2,0,'12^120^1060',1101895200,0,1,1,1,1,'admin','Club Business','<t>Membership runs January to December. Please use the membership form and pay at any field meeting.</t>','6DFC6263082A2F00CE485CE69C122B99',1,'','qbconv01',1,0,'',0,0,0,1,0,'',0),
@@ -130,17 +130,17 @@ REPLACE INTO phpBB3_posts (post_id, topic_id, forum_id, poster_id, icon_id, post
 (31,12,18,58,0,'15^123^1091',1105348320,0,1,1,1,1,'Jane Doe','Members({) Café','<t>Thanks for a great evening([) Peter!</t>','C4A94401CDC911A12F313B838CDC169C',0,'','qbconv01',1,0,'',0,0,0,1,0,'',0);
 
 INSERT INTO phpBB3_users (user_id, user_type, group_id, user_permissions, user_perm_from, user_ip, user_regdate, username, username_clean, user_password, user_passchg, user_email, user_birthday, user_lastvisit, user_lastmark, user_lastpost_time, user_lastpage, user_last_confirm_key, user_last_search, user_warnings, user_last_warning, user_login_attempts, user_inactive_reason, user_inactive_time, user_posts, user_lang, user_timezone, user_dateformat, user_style, user_rank, user_colour, user_new_privmsg, user_unread_privmsg, user_last_privmsg, user_message_rules, user_full_folder, user_emailtime, user_topic_show_days, user_topic_sortby_type, user_topic_sortby_dir, user_post_show_days, user_post_sortby_type, user_post_sortby_dir, user_notify, user_notify_pm, user_notify_type, user_allow_pm, user_allow_viewonline, user_allow_viewemail, user_allow_massemail, user_options, user_avatar, user_avatar_type, user_avatar_width, user_avatar_height, user_sig, user_sig_bbcode_uid, user_sig_bbcode_bitfield, user_jabber, user_actkey, user_newpasswd, user_form_salt, user_new, user_reminded, user_reminded_time) VALUES
-(58,0,8,'',0,'198.51.100.14',1015269120,'jane_doe','jane_doe','Xa8kd93jfk2Lm',0,'jane.doe@example.com','',0,0,1105300920,'','',0,0,0,0,0,0,5,'en','UTC','D M d, Y g:i a',1,0,'',0,0,0,0,-3,0,0,'t','d',0,'t','a',0,1,0,1,1,1,0,230271,'','',0,0,'','','','','','','',0,0,0),
-(59,0,9,'',0,'198.51.100.27',1015317600,'hamish','hamish','Hm2.kfQ0w9aZc',0,'hamish.macallister@example.com','',0,0,1099379700,'','',0,0,0,0,0,0,1,'en','UTC','D M d, Y g:i a',1,0,'',0,0,0,0,-3,0,0,'t','d',0,'t','a',0,1,0,1,1,1,0,230271,'','',0,0,'','','','','','','',0,0,0),
-(60,0,10,'',0,'203.0.113.9',1024347780,'siobhan','siobhan','So/9dkeLq2mXp',0,'siobhan.obrien@example.net','',0,0,1105569660,'','',0,0,0,0,0,0,4,'en','UTC','D M d, Y g:i a',1,0,'',0,0,0,0,-3,0,0,'t','d',0,'t','a',0,1,0,1,1,1,0,230271,'','',0,0,'','','','','','','',0,0,0),
-(61,0,2,'',0,'203.0.113.44',1043064000,'jose','jose','Jz7vB2nq.Lk0e',0,'jose.alvarez@example.es','',0,0,1095705000,'','',0,0,0,0,0,0,1,'en','UTC','D M d, Y g:i a',1,0,'',0,0,0,0,-3,0,0,'t','d',0,'t','a',0,1,0,1,1,1,0,230271,'','',0,0,'','','','','','','',0,0,0),
-(62,0,11,'',0,'198.51.100.90',1044957300,'juergen','juergen','Jw4Mn8sk1Qr/t',0,'j.weiss@example.de','',0,0,1095746700,'','',0,0,0,0,0,0,3,'en','UTC','D M d, Y g:i a',1,0,'',0,0,0,0,-3,0,0,'t','d',0,'t','a',0,1,0,1,1,1,0,230271,'','',0,0,'','','','','','','',0,0,0),
-(63,0,12,'',0,'198.51.100.101',1062260400,'zoe_b','zoe_b','Zb0.xYq7Lm3Pd',0,'','',0,0,1086289200,'','',0,0,0,0,0,0,2,'en','UTC','D M d, Y g:i a',1,0,'',0,0,0,0,-3,0,0,'t','d',0,'t','a',0,1,0,1,1,1,0,230271,'','',0,0,'','','','','','','',0,0,0),
-(64,0,8,'',0,'203.0.113.71',1015270200,'pmarsh','pmarsh','Pm5kQ/2wEr8Ty',0,'peter.marsh@example.com','',0,0,1105348320,'','',0,0,0,0,0,0,6,'en','UTC','D M d, Y g:i a',1,0,'',0,0,0,0,-3,0,0,'t','d',0,'t','a',0,1,0,1,1,1,0,230271,'','',0,0,'','','','','','','',0,0,0),
-(65,0,11,'',0,'198.51.100.55',1049281860,'priya','priya','Pr1aZx9.Wq4Lk',0,'priya.n@example.com','',0,0,1085953500,'','',0,0,0,0,0,0,1,'en','UTC','D M d, Y g:i a',1,0,'',0,0,0,0,-3,0,0,'t','d',0,'t','a',0,1,0,1,1,1,0,230271,'','',0,0,'','','','','','','',0,0,0),
-(66,0,2,'',0,'203.0.113.120',1074175320,'kwame','kwame','Kw8/Ue3rTy6Io',0,'kwame@example.org','',0,0,1105448400,'','',0,0,0,0,0,0,3,'en','UTC','D M d, Y g:i a',1,0,'',0,0,0,0,-3,0,0,'t','d',0,'t','a',0,1,0,1,1,1,0,230271,'','',0,0,'','','','','','','',0,0,0),
-(67,0,10,'',0,'198.51.100.200',1077963000,'lucja','lucja','Lc3mN.b7Vx2Qa',0,'lucja.wrobel@example.pl','',0,0,1099468800,'','',0,0,0,0,0,0,2,'en','UTC','D M d, Y g:i a',1,0,'',0,0,0,0,-3,0,0,'t','d',0,'t','a',0,1,0,1,1,1,0,230271,'','',0,0,'','','','','','','',0,0,0),
-(68,0,2,'',0,'',0,'Old Tom Fenwick','old tom fenwick','',0,'','',0,0,0,'','',0,0,0,0,0,0,2,'en','UTC','D M d, Y g:i a',1,0,'',0,0,0,0,-3,0,0,'t','d',0,'t','a',0,1,0,1,1,1,0,230271,'','',0,0,'','','','','','','',0,0,0);
+(58,0,8,'',0,'198.51.100.14',1015269120,'jane_doe','jane_doe','Xa8kd93jfk2Lm',0,'jane.doe@example.com','',0,0,1105300920,'','',0,0,0,0,0,0,5,'en','UTC','D M d([) Y g:i a',1,0,'',0,0,0,0,-3,0,0,'t','d',0,'t','a',0,1,0,1,1,1,0,230271,'','',0,0,'','','','','','','',0,0,0),
+(59,0,9,'',0,'198.51.100.27',1015317600,'hamish','hamish','Hm2.kfQ0w9aZc',0,'hamish.macallister@example.com','',0,0,1099379700,'','',0,0,0,0,0,0,1,'en','UTC','D M d([) Y g:i a',1,0,'',0,0,0,0,-3,0,0,'t','d',0,'t','a',0,1,0,1,1,1,0,230271,'','',0,0,'','','','','','','',0,0,0),
+(60,0,10,'',0,'203.0.113.9',1024347780,'siobhan','siobhan','So/9dkeLq2mXp',0,'siobhan.obrien@example.net','',0,0,1105569660,'','',0,0,0,0,0,0,4,'en','UTC','D M d([) Y g:i a',1,0,'',0,0,0,0,-3,0,0,'t','d',0,'t','a',0,1,0,1,1,1,0,230271,'','',0,0,'','','','','','','',0,0,0),
+(61,0,2,'',0,'203.0.113.44',1043064000,'jose','jose','Jz7vB2nq.Lk0e',0,'jose.alvarez@example.es','',0,0,1095705000,'','',0,0,0,0,0,0,1,'en','UTC','D M d([) Y g:i a',1,0,'',0,0,0,0,-3,0,0,'t','d',0,'t','a',0,1,0,1,1,1,0,230271,'','',0,0,'','','','','','','',0,0,0),
+(62,0,11,'',0,'198.51.100.90',1044957300,'juergen','juergen','Jw4Mn8sk1Qr/t',0,'j.weiss@example.de','',0,0,1095746700,'','',0,0,0,0,0,0,3,'en','UTC','D M d([) Y g:i a',1,0,'',0,0,0,0,-3,0,0,'t','d',0,'t','a',0,1,0,1,1,1,0,230271,'','',0,0,'','','','','','','',0,0,0),
+(63,0,12,'',0,'198.51.100.101',1062260400,'zoe_b','zoe_b','Zb0.xYq7Lm3Pd',0,'','',0,0,1086289200,'','',0,0,0,0,0,0,2,'en','UTC','D M d([) Y g:i a',1,0,'',0,0,0,0,-3,0,0,'t','d',0,'t','a',0,1,0,1,1,1,0,230271,'','',0,0,'','','','','','','',0,0,0),
+(64,0,8,'',0,'203.0.113.71',1015270200,'pmarsh','pmarsh','Pm5kQ/2wEr8Ty',0,'peter.marsh@example.com','',0,0,1105348320,'','',0,0,0,0,0,0,6,'en','UTC','D M d([) Y g:i a',1,0,'',0,0,0,0,-3,0,0,'t','d',0,'t','a',0,1,0,1,1,1,0,230271,'','',0,0,'','','','','','','',0,0,0),
+(65,0,11,'',0,'198.51.100.55',1049281860,'priya','priya','Pr1aZx9.Wq4Lk',0,'priya.n@example.com','',0,0,1085953500,'','',0,0,0,0,0,0,1,'en','UTC','D M d([) Y g:i a',1,0,'',0,0,0,0,-3,0,0,'t','d',0,'t','a',0,1,0,1,1,1,0,230271,'','',0,0,'','','','','','','',0,0,0),
+(66,0,2,'',0,'203.0.113.120',1074175320,'kwame','kwame','Kw8/Ue3rTy6Io',0,'kwame@example.org','',0,0,1105448400,'','',0,0,0,0,0,0,3,'en','UTC','D M d([) Y g:i a',1,0,'',0,0,0,0,-3,0,0,'t','d',0,'t','a',0,1,0,1,1,1,0,230271,'','',0,0,'','','','','','','',0,0,0),
+(67,0,10,'',0,'198.51.100.200',1077963000,'lucja','lucja','Lc3mN.b7Vx2Qa',0,'lucja.wrobel@example.pl','',0,0,1099468800,'','',0,0,0,0,0,0,2,'en','UTC','D M d([) Y g:i a',1,0,'',0,0,0,0,-3,0,0,'t','d',0,'t','a',0,1,0,1,1,1,0,230271,'','',0,0,'','','','','','','',0,0,0),
+(68,0,2,'',0,'',0,'Old Tom Fenwick','old tom fenwick','',0,'','',0,0,0,'','',0,0,0,0,0,0,2,'en','UTC','D M d([) Y g:i a',1,0,'',0,0,0,0,-3,0,0,'t','d',0,'t','a',0,1,0,1,1,1,0,230271,'','',0,0,'','','','','','','',0,0,0);
 
 INSERT INTO phpBB3_user_group (group_id, user_id, group_leader, user_pending) VALUES
 (2,58,0,0),
@@ -193,45 +193,99 @@ INSERT INTO phpBB3_attachments (attach_id, post_msg_id, topic_id, in_message, po
 --    Here they become the characters again; a line break is one in post texts and
 --    forum descriptions and a blank in names and titles.
 
--- Forum names and descriptions and the forums' last-post texts.
+-- Forum names and descriptions and the forums' other texts.
 UPDATE phpBB3_forums SET
+    forum_parents = REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(forum_parents, '([)', ','), '(\\)', '„'), '(})', '"'), '(])', '”'), '(|)', '“'), '({)', ''''), '(<)', '`'), '(:)', ' '),
     forum_name = REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(forum_name, '([)', ','), '(\\)', '„'), '(})', '"'), '(])', '”'), '(|)', '“'), '({)', ''''), '(<)', '`'), '(:)', ' '),
+    forum_desc_bitfield = REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(forum_desc_bitfield, '([)', ','), '(\\)', '„'), '(})', '"'), '(])', '”'), '(|)', '“'), '({)', ''''), '(<)', '`'), '(:)', ' '),
+    forum_desc_uid = REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(forum_desc_uid, '([)', ','), '(\\)', '„'), '(})', '"'), '(])', '”'), '(|)', '“'), '({)', ''''), '(<)', '`'), '(:)', ' '),
+    forum_link = REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(forum_link, '([)', ','), '(\\)', '„'), '(})', '"'), '(])', '”'), '(|)', '“'), '({)', ''''), '(<)', '`'), '(:)', ' '),
+    forum_password = REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(forum_password, '([)', ','), '(\\)', '„'), '(})', '"'), '(])', '”'), '(|)', '“'), '({)', ''''), '(<)', '`'), '(:)', ' '),
+    forum_image = REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(forum_image, '([)', ','), '(\\)', '„'), '(})', '"'), '(])', '”'), '(|)', '“'), '({)', ''''), '(<)', '`'), '(:)', ' '),
+    forum_rules = REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(forum_rules, '([)', ','), '(\\)', '„'), '(})', '"'), '(])', '”'), '(|)', '“'), '({)', ''''), '(<)', '`'), '(:)', ' '),
+    forum_rules_link = REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(forum_rules_link, '([)', ','), '(\\)', '„'), '(})', '"'), '(])', '”'), '(|)', '“'), '({)', ''''), '(<)', '`'), '(:)', ' '),
+    forum_rules_bitfield = REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(forum_rules_bitfield, '([)', ','), '(\\)', '„'), '(})', '"'), '(])', '”'), '(|)', '“'), '({)', ''''), '(<)', '`'), '(:)', ' '),
+    forum_rules_uid = REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(forum_rules_uid, '([)', ','), '(\\)', '„'), '(})', '"'), '(])', '”'), '(|)', '“'), '({)', ''''), '(<)', '`'), '(:)', ' '),
     forum_last_post_subject = REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(forum_last_post_subject, '([)', ','), '(\\)', '„'), '(})', '"'), '(])', '”'), '(|)', '“'), '({)', ''''), '(<)', '`'), '(:)', ' '),
     forum_last_poster_name = REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(forum_last_poster_name, '([)', ','), '(\\)', '„'), '(})', '"'), '(])', '”'), '(|)', '“'), '({)', ''''), '(<)', '`'), '(:)', ' '),
+    forum_last_poster_colour = REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(forum_last_poster_colour, '([)', ','), '(\\)', '„'), '(})', '"'), '(])', '”'), '(|)', '“'), '({)', ''''), '(<)', '`'), '(:)', ' '),
     forum_desc = REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(forum_desc, '([)', ','), '(\\)', '„'), '(})', '"'), '(])', '”'), '(|)', '“'), '({)', ''''), '(<)', '`'), '(:)', '\n')
 WHERE forum_id BETWEEN 1 AND 18;
 
--- Topic titles and the topics' poster names and last-post subjects.
+-- Topic titles, the topics' poster names and their other texts.
 UPDATE phpBB3_topics SET
     topic_title = REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(topic_title, '([)', ','), '(\\)', '„'), '(})', '"'), '(])', '”'), '(|)', '“'), '({)', ''''), '(<)', '`'), '(:)', ' '),
     topic_first_poster_name = REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(topic_first_poster_name, '([)', ','), '(\\)', '„'), '(})', '"'), '(])', '”'), '(|)', '“'), '({)', ''''), '(<)', '`'), '(:)', ' '),
+    topic_first_poster_colour = REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(topic_first_poster_colour, '([)', ','), '(\\)', '„'), '(})', '"'), '(])', '”'), '(|)', '“'), '({)', ''''), '(<)', '`'), '(:)', ' '),
     topic_last_poster_name = REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(topic_last_poster_name, '([)', ','), '(\\)', '„'), '(})', '"'), '(])', '”'), '(|)', '“'), '({)', ''''), '(<)', '`'), '(:)', ' '),
-    topic_last_post_subject = REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(topic_last_post_subject, '([)', ','), '(\\)', '„'), '(})', '"'), '(])', '”'), '(|)', '“'), '({)', ''''), '(<)', '`'), '(:)', ' ')
+    topic_last_poster_colour = REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(topic_last_poster_colour, '([)', ','), '(\\)', '„'), '(})', '"'), '(])', '”'), '(|)', '“'), '({)', ''''), '(<)', '`'), '(:)', ' '),
+    topic_last_post_subject = REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(topic_last_post_subject, '([)', ','), '(\\)', '„'), '(})', '"'), '(])', '”'), '(|)', '“'), '({)', ''''), '(<)', '`'), '(:)', ' '),
+    poll_title = REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(poll_title, '([)', ','), '(\\)', '„'), '(})', '"'), '(])', '”'), '(|)', '“'), '({)', ''''), '(<)', '`'), '(:)', ' '),
+    topic_delete_reason = REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(topic_delete_reason, '([)', ','), '(\\)', '„'), '(})', '"'), '(])', '”'), '(|)', '“'), '({)', ''''), '(<)', '`'), '(:)', ' ')
 WHERE topic_id BETWEEN 1 AND 12;
 
--- Post subjects, poster names and post texts.
+-- Post texts, subjects, poster names and the posts' other texts.
 UPDATE phpBB3_posts SET
+    poster_ip = REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(poster_ip, '([)', ','), '(\\)', '„'), '(})', '"'), '(])', '”'), '(|)', '“'), '({)', ''''), '(<)', '`'), '(:)', ' '),
     post_username = REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(post_username, '([)', ','), '(\\)', '„'), '(})', '"'), '(])', '”'), '(|)', '“'), '({)', ''''), '(<)', '`'), '(:)', ' '),
     post_subject = REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(post_subject, '([)', ','), '(\\)', '„'), '(})', '"'), '(])', '”'), '(|)', '“'), '({)', ''''), '(<)', '`'), '(:)', ' '),
+    post_checksum = REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(post_checksum, '([)', ','), '(\\)', '„'), '(})', '"'), '(])', '”'), '(|)', '“'), '({)', ''''), '(<)', '`'), '(:)', ' '),
+    bbcode_bitfield = REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(bbcode_bitfield, '([)', ','), '(\\)', '„'), '(})', '"'), '(])', '”'), '(|)', '“'), '({)', ''''), '(<)', '`'), '(:)', ' '),
+    bbcode_uid = REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(bbcode_uid, '([)', ','), '(\\)', '„'), '(})', '"'), '(])', '”'), '(|)', '“'), '({)', ''''), '(<)', '`'), '(:)', ' '),
+    post_edit_reason = REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(post_edit_reason, '([)', ','), '(\\)', '„'), '(})', '"'), '(])', '”'), '(|)', '“'), '({)', ''''), '(<)', '`'), '(:)', ' '),
+    post_delete_reason = REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(post_delete_reason, '([)', ','), '(\\)', '„'), '(})', '"'), '(])', '”'), '(|)', '“'), '({)', ''''), '(<)', '`'), '(:)', ' '),
     post_text = REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(post_text, '([)', ','), '(\\)', '„'), '(})', '"'), '(])', '”'), '(|)', '“'), '({)', ''''), '(<)', '`'), '(:)', '\n')
 WHERE post_id BETWEEN 1 AND 31;
 
 -- Converted members' user names and their clean forms (login looks members up by
--- username_clean).
+-- username_clean), passwords, e-mail addresses and other texts.
 UPDATE phpBB3_users SET
+    user_permissions = REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(user_permissions, '([)', ','), '(\\)', '„'), '(})', '"'), '(])', '”'), '(|)', '“'), '({)', ''''), '(<)', '`'), '(:)', ' '),
+    user_ip = REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(user_ip, '([)', ','), '(\\)', '„'), '(})', '"'), '(])', '”'), '(|)', '“'), '({)', ''''), '(<)', '`'), '(:)', ' '),
     username = REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(username, '([)', ','), '(\\)', '„'), '(})', '"'), '(])', '”'), '(|)', '“'), '({)', ''''), '(<)', '`'), '(:)', ' '),
-    username_clean = REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(username_clean, '([)', ','), '(\\)', '„'), '(})', '"'), '(])', '”'), '(|)', '“'), '({)', ''''), '(<)', '`'), '(:)', ' ')
+    username_clean = REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(username_clean, '([)', ','), '(\\)', '„'), '(})', '"'), '(])', '”'), '(|)', '“'), '({)', ''''), '(<)', '`'), '(:)', ' '),
+    user_password = REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(user_password, '([)', ','), '(\\)', '„'), '(})', '"'), '(])', '”'), '(|)', '“'), '({)', ''''), '(<)', '`'), '(:)', ' '),
+    user_email = REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(user_email, '([)', ','), '(\\)', '„'), '(})', '"'), '(])', '”'), '(|)', '“'), '({)', ''''), '(<)', '`'), '(:)', ' '),
+    user_birthday = REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(user_birthday, '([)', ','), '(\\)', '„'), '(})', '"'), '(])', '”'), '(|)', '“'), '({)', ''''), '(<)', '`'), '(:)', ' '),
+    user_lastpage = REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(user_lastpage, '([)', ','), '(\\)', '„'), '(})', '"'), '(])', '”'), '(|)', '“'), '({)', ''''), '(<)', '`'), '(:)', ' '),
+    user_last_confirm_key = REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(user_last_confirm_key, '([)', ','), '(\\)', '„'), '(})', '"'), '(])', '”'), '(|)', '“'), '({)', ''''), '(<)', '`'), '(:)', ' '),
+    user_lang = REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(user_lang, '([)', ','), '(\\)', '„'), '(})', '"'), '(])', '”'), '(|)', '“'), '({)', ''''), '(<)', '`'), '(:)', ' '),
+    user_timezone = REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(user_timezone, '([)', ','), '(\\)', '„'), '(})', '"'), '(])', '”'), '(|)', '“'), '({)', ''''), '(<)', '`'), '(:)', ' '),
+    user_dateformat = REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(user_dateformat, '([)', ','), '(\\)', '„'), '(})', '"'), '(])', '”'), '(|)', '“'), '({)', ''''), '(<)', '`'), '(:)', ' '),
+    user_colour = REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(user_colour, '([)', ','), '(\\)', '„'), '(})', '"'), '(])', '”'), '(|)', '“'), '({)', ''''), '(<)', '`'), '(:)', ' '),
+    user_topic_sortby_type = REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(user_topic_sortby_type, '([)', ','), '(\\)', '„'), '(})', '"'), '(])', '”'), '(|)', '“'), '({)', ''''), '(<)', '`'), '(:)', ' '),
+    user_topic_sortby_dir = REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(user_topic_sortby_dir, '([)', ','), '(\\)', '„'), '(})', '"'), '(])', '”'), '(|)', '“'), '({)', ''''), '(<)', '`'), '(:)', ' '),
+    user_post_sortby_type = REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(user_post_sortby_type, '([)', ','), '(\\)', '„'), '(})', '"'), '(])', '”'), '(|)', '“'), '({)', ''''), '(<)', '`'), '(:)', ' '),
+    user_post_sortby_dir = REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(user_post_sortby_dir, '([)', ','), '(\\)', '„'), '(})', '"'), '(])', '”'), '(|)', '“'), '({)', ''''), '(<)', '`'), '(:)', ' '),
+    user_avatar = REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(user_avatar, '([)', ','), '(\\)', '„'), '(})', '"'), '(])', '”'), '(|)', '“'), '({)', ''''), '(<)', '`'), '(:)', ' '),
+    user_avatar_type = REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(user_avatar_type, '([)', ','), '(\\)', '„'), '(})', '"'), '(])', '”'), '(|)', '“'), '({)', ''''), '(<)', '`'), '(:)', ' '),
+    user_sig = REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(user_sig, '([)', ','), '(\\)', '„'), '(})', '"'), '(])', '”'), '(|)', '“'), '({)', ''''), '(<)', '`'), '(:)', ' '),
+    user_sig_bbcode_uid = REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(user_sig_bbcode_uid, '([)', ','), '(\\)', '„'), '(})', '"'), '(])', '”'), '(|)', '“'), '({)', ''''), '(<)', '`'), '(:)', ' '),
+    user_sig_bbcode_bitfield = REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(user_sig_bbcode_bitfield, '([)', ','), '(\\)', '„'), '(})', '"'), '(])', '”'), '(|)', '“'), '({)', ''''), '(<)', '`'), '(:)', ' '),
+    user_jabber = REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(user_jabber, '([)', ','), '(\\)', '„'), '(})', '"'), '(])', '”'), '(|)', '“'), '({)', ''''), '(<)', '`'), '(:)', ' '),
+    user_actkey = REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(user_actkey, '([)', ','), '(\\)', '„'), '(})', '"'), '(])', '”'), '(|)', '“'), '({)', ''''), '(<)', '`'), '(:)', ' '),
+    user_newpasswd = REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(user_newpasswd, '([)', ','), '(\\)', '„'), '(})', '"'), '(])', '”'), '(|)', '“'), '({)', ''''), '(<)', '`'), '(:)', ' '),
+    user_form_salt = REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(user_form_salt, '([)', ','), '(\\)', '„'), '(})', '"'), '(])', '”'), '(|)', '“'), '({)', ''''), '(<)', '`'), '(:)', ' ')
 WHERE user_id > 57;
 
--- Converted group names.
+-- Converted group names and texts.
 UPDATE phpBB3_groups SET
-    group_name = REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(group_name, '([)', ','), '(\\)', '„'), '(})', '"'), '(])', '”'), '(|)', '“'), '({)', ''''), '(<)', '`'), '(:)', ' ')
+    group_name = REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(group_name, '([)', ','), '(\\)', '„'), '(})', '"'), '(])', '”'), '(|)', '“'), '({)', ''''), '(<)', '`'), '(:)', ' '),
+    group_desc = REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(group_desc, '([)', ','), '(\\)', '„'), '(})', '"'), '(])', '”'), '(|)', '“'), '({)', ''''), '(<)', '`'), '(:)', ' '),
+    group_desc_bitfield = REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(group_desc_bitfield, '([)', ','), '(\\)', '„'), '(})', '"'), '(])', '”'), '(|)', '“'), '({)', ''''), '(<)', '`'), '(:)', ' '),
+    group_desc_uid = REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(group_desc_uid, '([)', ','), '(\\)', '„'), '(})', '"'), '(])', '”'), '(|)', '“'), '({)', ''''), '(<)', '`'), '(:)', ' '),
+    group_avatar = REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(group_avatar, '([)', ','), '(\\)', '„'), '(})', '"'), '(])', '”'), '(|)', '“'), '({)', ''''), '(<)', '`'), '(:)', ' '),
+    group_avatar_type = REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(group_avatar_type, '([)', ','), '(\\)', '„'), '(})', '"'), '(])', '”'), '(|)', '“'), '({)', ''''), '(<)', '`'), '(:)', ' '),
+    group_colour = REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(group_colour, '([)', ','), '(\\)', '„'), '(})', '"'), '(])', '”'), '(|)', '“'), '({)', ''''), '(<)', '`'), '(:)', ' ')
 WHERE group_id > 7;
 
--- Attachment file names and comments.
+-- Attachment file names, comments and other texts.
 UPDATE phpBB3_attachments SET
+    physical_filename = REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(physical_filename, '([)', ','), '(\\)', '„'), '(})', '"'), '(])', '”'), '(|)', '“'), '({)', ''''), '(<)', '`'), '(:)', ' '),
     real_filename = REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(real_filename, '([)', ','), '(\\)', '„'), '(})', '"'), '(])', '”'), '(|)', '“'), '({)', ''''), '(<)', '`'), '(:)', ' '),
-    attach_comment = REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(attach_comment, '([)', ','), '(\\)', '„'), '(})', '"'), '(])', '”'), '(|)', '“'), '({)', ''''), '(<)', '`'), '(:)', ' ')
+    attach_comment = REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(attach_comment, '([)', ','), '(\\)', '„'), '(})', '"'), '(])', '”'), '(|)', '“'), '({)', ''''), '(<)', '`'), '(:)', ' '),
+    extension = REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(extension, '([)', ','), '(\\)', '„'), '(})', '"'), '(])', '”'), '(|)', '“'), '({)', ''''), '(<)', '`'), '(:)', ' '),
+    mimetype = REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(mimetype, '([)', ','), '(\\)', '„'), '(})', '"'), '(])', '”'), '(|)', '“'), '({)', ''''), '(<)', '`'), '(:)', ' ')
 WHERE in_message = 0 AND post_msg_id BETWEEN 1 AND 31;
 
 -- b. The forum tree.
@@ -303,7 +357,7 @@ DELETE FROM phpBB3_acl_groups WHERE forum_id BETWEEN 1 AND 18;
 INSERT INTO phpBB3_acl_groups (group_id, forum_id, auth_option_id, auth_role_id, auth_setting)
 SELECT g.group_id, f.forum_id, 0, r.role_id, 0
 FROM phpBB3_forums f, phpBB3_groups g, phpBB3_acl_roles r
-WHERE f.forum_id BETWEEN 1 AND 18 AND (
+WHERE f.forum_id BETWEEN 1 AND 18 AND NOT (f.forum_id = 11) AND (
     (f.forum_type = 0 AND r.role_name = 'ROLE_FORUM_READONLY'
         AND g.group_name IN ('GUESTS', 'REGISTERED', 'REGISTERED_COPPA', 'BOTS'))
     OR (f.forum_type <> 0 AND (
@@ -313,6 +367,25 @@ WHERE f.forum_id BETWEEN 1 AND 18 AND (
         OR (g.group_name = 'ADMINISTRATORS' AND r.role_name IN ('ROLE_MOD_FULL', 'ROLE_FORUM_FULL'))
         OR (g.group_name = 'BOTS' AND r.role_name = 'ROLE_FORUM_BOT')
         OR (g.group_name = 'NEWLY_REGISTERED' AND r.role_name = 'ROLE_FORUM_NEW_MEMBER'))))
+ORDER BY f.forum_id, g.group_id, r.role_id;
+
+-- d2. Private areas: the forums made from hidden Discus topics and the secure folder, and
+--     everything below them, are open only to administrators, global moderators and the
+--     hidden group "Private Discus Areas". Add the members who had access to it.
+
+-- The hidden group "Private Discus Areas", without members.
+INSERT INTO phpBB3_groups (group_type, group_founder_manage, group_skip_auth, group_name, group_desc, group_desc_bitfield, group_desc_options, group_desc_uid, group_display, group_avatar, group_avatar_type, group_avatar_width, group_avatar_height, group_rank, group_colour, group_sig_chars, group_receive_pm, group_message_limit, group_legend, group_max_recipients)
+VALUES (2, 0, 0, 'Private Discus Areas', 'Members who may read the private areas of the old Discus board.', '', 7, '', 0, '', '', 0, 0, 0, '', 0, 0, 0, 0, 5);
+
+-- Private forums: administrators full access and full moderation, global moderators polls,
+-- the private group standard access; nobody else.
+INSERT INTO phpBB3_acl_groups (group_id, forum_id, auth_option_id, auth_role_id, auth_setting)
+SELECT g.group_id, f.forum_id, 0, r.role_id, 0
+FROM phpBB3_forums f, phpBB3_groups g, phpBB3_acl_roles r
+WHERE (f.forum_id = 11) AND (
+    (g.group_name = 'GLOBAL_MODERATORS' AND r.role_name = 'ROLE_FORUM_POLLS')
+    OR (g.group_name = 'ADMINISTRATORS' AND r.role_name IN ('ROLE_MOD_FULL', 'ROLE_FORUM_FULL'))
+    OR (g.group_name = 'Private Discus Areas' AND g.group_type = 2 AND r.role_name = 'ROLE_FORUM_STANDARD'))
 ORDER BY f.forum_id, g.group_id, r.role_id;
 
 -- Every user's permission cache is cleared; phpBB builds it again at the next visit.
@@ -419,6 +492,20 @@ DELETE FROM phpBB3_search_results;
 
 -- phpBB's text re-parser would otherwise re-parse converted posts as people browse.
 UPDATE phpBB3_config SET config_value = '0' WHERE config_name = 'text_reparser.post_text_cron_interval';
+
+-- g. Attachment types: the converted attachments download at once.
+
+-- Types of converted attachments that phpBB does not know join its group
+-- "Downloadable Files".
+INSERT INTO phpBB3_extensions (group_id, extension)
+SELECT g.group_id, e.extension
+FROM phpBB3_extension_groups g, (SELECT 'txt' AS extension) e
+WHERE g.group_name = 'DOWNLOADABLE_FILES'
+AND NOT EXISTS (SELECT 1 FROM phpBB3_extensions x WHERE x.extension = e.extension);
+
+-- Every extension group that holds a type of a converted attachment is allowed.
+UPDATE phpBB3_extension_groups SET allow_group = 1
+WHERE group_id IN (SELECT group_id FROM phpBB3_extensions WHERE extension IN ('txt'));
 
 -- The row that kept the files in order goes.
 DELETE FROM phpBB3_config WHERE config_name = 'quillbridge_phpmyadmin_file';
