@@ -53,7 +53,8 @@ void TestBoards::forumNumberingExample()
     QCOMPARE(column(rows, QStringLiteral("forum_desc")), QStringList({"", "", "", "", ""}));
     QCOMPARE(rows.at(0).value(QStringLiteral("forum_type")), QStringLiteral("1"));
     QCOMPARE(rows.at(0).value(QStringLiteral("forum_flags")), QStringLiteral("48"));
-    QCOMPARE(rows.at(0).value(QStringLiteral("forum_desc_options")), QStringLiteral("7"));
+    // Descriptions are stored with BBCode and links on, smilies off, as phpBB writes them.
+    QCOMPARE(rows.at(0).value(QStringLiteral("forum_desc_options")), QStringLiteral("5"));
     QCOMPARE(rows.at(0).value(QStringLiteral("display_subforum_list")), QStringLiteral("1"));
     QCOMPARE(f.run->ForumParents, QVector<qint32>({0, 1, 1, 0, 4}));
     QCOMPARE(f.view.processedFolders(), QStringList({"3", "7", "5"}));
@@ -126,7 +127,7 @@ void TestBoards::sameNameTwiceLaterWins()
     const QVector<Row> rows = f.forums();
     QCOMPARE(column(rows, QStringLiteral("forum_name")), QStringList({"General", "Other", "general"}));
     QCOMPARE(column(rows, QStringLiteral("right_id")), QStringList({"1", "1", "1"}));
-    QCOMPARE(rows.at(2).value(QStringLiteral("forum_desc")), QStringLiteral("desc"));
+    QCOMPARE(rows.at(2).value(QStringLiteral("forum_desc")), QStringLiteral("<t>desc</t>"));
     QCOMPARE(f.run->LeftIdCounter, 4);
 }
 

@@ -392,7 +392,8 @@ void TestTopics::announcementBecomesDescription()
     walkBoard(f);
     const QVector<Row> forums = f.forums();
     QCOMPARE(forums.size(), 2);
-    QCOMPARE(forums.at(1).value(QStringLiteral("forum_desc")), QStringLiteral("Welcome([) birders"));
+    QCOMPARE(forums.at(1).value(QStringLiteral("forum_desc")),
+             QStringLiteral("<r><B><s>[b]</s>Welcome([) birders<e>[/b]</e></B></r>"));
 }
 
 void TestTopics::circularLinksFinish()

@@ -48,7 +48,9 @@ private slots:
             QFile f(s.fileNames().at(i));
             QVERIFY(f.open(QIODevice::ReadOnly));
             const QByteArray text = f.readAll();
-            QCOMPARE(text.count("INSERT INTO t (id, v) VALUES"), text.count(");\r\n\r\n"));
+            // Every statement begun in a file ends there: its last row closes it. (The order
+            // check at the top of a part ends in ");" too, so count only rows that end one.)
+            QCOMPARE(text.count("INSERT INTO t (id, v) VALUES"), text.count(QByteArray(100, 'x') + "');\r\n\r\n"));
             rows += text.count(QByteArray(100, 'x'));
             QCOMPARE(text.startsWith("-- guard"), i == 0);
             QCOMPARE(text.contains("-- finishing"), i == s.fileNames().size() - 1);
