@@ -6,6 +6,8 @@
 #include "convert/KeyedCollection.h"
 #include "members/clsMember.h"
 #include "output/ImportFile.h"
+#include "output/phpBBScript.h"
+#include "messages/phpBBStoredText.h"
 
 #include <QHash>
 #include <QSet>
@@ -94,4 +96,13 @@ public:
     // Set when a post of the page being read got an attachment: its topic row says so.
     bool TopicHasAttachment = false;
     // End of special characters and attachments additions.
+
+    // Forward links and inline images.
+    // The recorded links whose target was converted after them, gathered by the update
+    // pass: the script's finishing section puts the phpBB address into their posts.
+    QVector<phpBBLinkUpdate> LinkUpdates;
+    // The images of the post being converted that became inline attachments (cleared
+    // before each post's conversion).
+    QVector<phpBBInlineAttachment> CurrentPostInline;
+    // End of forward links and inline images.
 };

@@ -25,6 +25,13 @@ QString phpBBTargetVersion(const QString &setting);
 // text is the message.
 QString phpBBGuardSql(qint32 defaultUsers, qint32 defaultGroups, const QString &version);
 
+// A converted link whose target page was converted after it: the posts that hold its old
+// address get the new one.
+struct phpBBLinkUpdate {
+    QString oldAddress, newAddress;
+    QVector<qint32> postIds;
+};
+
 // What the conversion wrote, for the finishing section.
 struct phpBBConverted {
     QVector<qint32> forumParents; // parent id of forum id i + 1 (0: top level); forums 1..size()
@@ -32,6 +39,7 @@ struct phpBBConverted {
     qint32 posts = 0;             // post ids 1..posts
     qint32 defaultUsers = 47;     // converted members have ids above it
     qint32 defaultGroups = 7;     // converted groups have ids above it
+    QVector<phpBBLinkUpdate> linkUpdates; // forward links to point at their topics
 };
 
 // The finishing section, run after the last load statement: the row tokens turned back
