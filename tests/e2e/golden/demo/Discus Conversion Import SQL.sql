@@ -151,6 +151,21 @@ UPDATE phpBB3_attachments SET
     attach_comment = REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(attach_comment, '([)', ','), '(\\)', '„'), '(})', '"'), '(])', '”'), '(|)', '“'), '({)', ''''), '(<)', '`'), '(:)', ' ')
 WHERE in_message = 0 AND post_msg_id BETWEEN 1 AND 31;
 
+-- Links to pages converted after the post that links them: they get the address of
+-- the page's topic.
+
+-- Forward link to http://forum.kestrel-valley-birders.example/viewtopic.php?f=17&t=11
+UPDATE phpBB3_posts SET post_text = REPLACE(REPLACE(post_text,
+    'url="http://www.kestrel-valley-birders.example/discus/messages/15/122.html"', 'url="http://forum.kestrel-valley-birders.example/viewtopic.php?f=17&amp;t=11"'),
+    '[url=http://www.kestrel-valley-birders.example/discus/messages/15/122.html target=_blank]', '[url=http://forum.kestrel-valley-birders.example/viewtopic.php?f=17&amp;t=11]')
+WHERE post_id IN (14);
+
+-- Forward link to http://forum.kestrel-valley-birders.example/viewtopic.php?f=14&t=9
+UPDATE phpBB3_posts SET post_text = REPLACE(REPLACE(post_text,
+    'url="http://www.kestrel-valley-birders.example/discus/messages/12/120.html"', 'url="http://forum.kestrel-valley-birders.example/viewtopic.php?f=14&amp;t=9"'),
+    '[url=http://www.kestrel-valley-birders.example/discus/messages/12/120.html]', '[url=http://forum.kestrel-valley-birders.example/viewtopic.php?f=14&amp;t=9]')
+WHERE post_id IN (20);
+
 -- b. The forum tree.
 
 -- Forum tree: left_id and right_id of forums 1 to 18 (phpBB finds sub-forums and
