@@ -366,7 +366,8 @@ QString DiscusResolvedAddress(const ConversionRun &run, const QString &address)
 
 QString DiscusBoardLinkAddress(const ConversionRun &run, const QString &address)
 {
-    if (hasSchemeOrHost(address))
+    // Absolute and site-relative ("/discus/...") addresses stay as written.
+    if (hasSchemeOrHost(address) || address.startsWith(QLatin1Char('/')))
         return holdsMessagesPath(run, address) ? address : QString();
     const QString resolved = DiscusResolvedAddress(run, address);
     return holdsMessagesPath(run, resolved) && namesBoardPage(resolved) ? resolved : QString();
