@@ -377,7 +377,8 @@ void phpBB3WriteTopicsFile(ConversionRun &run, const QString &title, qint32 foru
         row.topic_last_poster_id = last->ID;
         row.topic_last_poster_name = FitColumnText(phpBBEscapeRowText(last->RealName));
         row.topic_last_poster_colour = colour(last);
-        row.topic_last_post_subject = FitColumnText(phpBBEscapeRowText(title));
+        // The subject of the topic's newest post: a reply's when there is more than one.
+        row.topic_last_post_subject = phpBBPostSubject(title, postCount > 1);
         // A one-post page leaves no later post time: its only post is also its last.
         row.topic_last_post_time = postCount == 1 ? run.FirstPostTime : run.LastPostTime;
         row.poll_max_options = 1;

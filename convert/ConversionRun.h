@@ -7,6 +7,8 @@
 #include "members/clsMember.h"
 #include "output/ImportFile.h"
 #include "output/phpMyAdminScript.h"
+#include "output/phpBBScript.h"
+#include "messages/phpBBStoredText.h"
 
 #include <QHash>
 #include <QMap>
@@ -118,4 +120,12 @@ public:
     QStringList RedirectOldPaths, RedirectNewPaths;
     QHash<QString, int> RedirectIndexByPath;
     // End of private areas, attachment types and redirect maps additions.
+    // Forward links and inline images.
+    // The recorded links whose target was converted after them, gathered by the update
+    // pass: the script's finishing section puts the phpBB address into their posts.
+    QVector<phpBBLinkUpdate> LinkUpdates;
+    // The images of the post being converted that became inline attachments (cleared
+    // before each post's conversion).
+    QVector<phpBBInlineAttachment> CurrentPostInline;
+    // End of forward links and inline images.
 };

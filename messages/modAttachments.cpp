@@ -5,6 +5,7 @@
 
 #include "convert/ConversionRun.h"
 #include "convert/IdLimits.h"
+#include "messages/modLinks.h"
 #include "members/modMD5Hash.h"
 #include "output/ImportRows.h"
 #include "output/TextCleaning.h"
@@ -13,6 +14,8 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QMimeDatabase>
+#include <QRegularExpression>
+#include <QUrl>
 
 #include <limits>
 
@@ -56,6 +59,58 @@ QString siteOrigin(const QString &website)
     if (pieces.size() < 3 || pieces.at(2).isEmpty())
         return QString();
     return pieces.at(0) + QStringLiteral("//") + pieces.at(2);
+}
+
+// The attachments row of the post being converted for source, and the file's copy in
+// the attachments folder. Returns the file's own name.
+QString addAttachment(ConversionRun &run, const QString &source, qint32 posterId)
+{
+    // The row belongs to the page the posts reader is reading.
+    if (!run.pageAttachmentRows)
+        throw QbError(QbErrNo::InternalError, QStringLiteral("Internal error - an attachment outside a page's posts - ")
+                                                  + QDir::toNativeSeparators(source));
+
+    const QFileInfo info(source);
+    const QString digest = MD5HashFile(source);
+    const qint32 attachId = NextId(run.AttachIdCounter, MaxRowId, "attachment ids");
+    const QString physical = QString::number(attachId) + QLatin1Char('_') + digest;
+
+    // The copy first: a row never points at a file that is not there.
+    QString folder = run.ctl.phpBB3AttachmentsFolder;
+    if (folder.endsWith(QLatin1Char('/')))
+        folder.chop(1);
+    const QString copy = folder + QLatin1Char('/') + physical;
+    QDir().mkpath(folder);
+    if (QFileInfo::exists(copy))
+        QFile::remove(copy);
+    if (!QFile::copy(source, copy))
+        throw QbError(QbErrNo::PathFileAccess, QStringLiteral("Path/File access error - cannot copy ")
+                                                   + QDir::toNativeSeparators(source) + QStringLiteral(" to ")
+                                                   + QDir::toNativeSeparators(copy));
+
+    // phpBB keeps extensions in lower case and checks them against its allowed list.
+    const QString name = info.fileName();
+    const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
+    const QString extension = dot < 0 ? QString() : name.mid(dot + 1).toLower();
+
+    const int level = qBound(0, run.CurrentLevel, run.dataIndex.upperBound());
+    clsTblAttachments row;
+    row.attach_id = attachId;
+    row.post_msg_id = run.PostIdCounter;
+    row.topic_id = run.dataIndex.at(level).topicId;
+    row.poster_id = posterId;
+    row.physical_filename = physical;
+    row.real_filename = EncodeSpecialCharacters(name);
+    row.extention = EncodeSpecialCharacters(extension);
+    // phpBB sends it as the download's content type.
+    row.mimetype = QMimeDatabase().mimeTypeForFile(source, QMimeDatabase::MatchExtension).name();
+    row.filesize = qint32(qMin<qint64>(info.size(), std::numeric_limits<qint32>::max()));
+    run.pageAttachmentRows->append(row.BuildString());
+    run.CurrentPostHasAttachment = true;
+    // The script's finishing section allows the attachment types the board needs.
+    run.AttachmentExtensions[extension].append(name);
+
+    return name;
 }
 
 } // namespace
@@ -132,50 +187,7 @@ QString ProcessAttachments(ConversionRun &run, QString &text, qint32 posterId)
             return;
         }
 
-        // The row belongs to the page the posts reader is reading.
-        if (!run.pageAttachmentRows)
-            throw QbError(QbErrNo::InternalError, QStringLiteral("Internal error - an attachment outside a page's posts - ")
-                                                      + QDir::toNativeSeparators(source));
-
-        const QFileInfo info(source);
-        const QString digest = MD5HashFile(source);
-        const qint32 attachId = NextId(run.AttachIdCounter, MaxRowId, "attachment ids");
-        const QString physical = QString::number(attachId) + QLatin1Char('_') + digest;
-
-        // The copy first: a row never points at a file that is not there.
-        QString folder = run.ctl.phpBB3AttachmentsFolder;
-        if (folder.endsWith(QLatin1Char('/')))
-            folder.chop(1);
-        const QString copy = folder + QLatin1Char('/') + physical;
-        QDir().mkpath(folder);
-        if (QFileInfo::exists(copy))
-            QFile::remove(copy);
-        if (!QFile::copy(source, copy))
-            throw QbError(QbErrNo::PathFileAccess, QStringLiteral("Path/File access error - cannot copy ")
-                                                       + QDir::toNativeSeparators(source) + QStringLiteral(" to ")
-                                                       + QDir::toNativeSeparators(copy));
-
-        // phpBB keeps extensions in lower case and checks them against its allowed list.
-        const QString name = info.fileName();
-        const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
-        const QString extension = dot < 0 ? QString() : name.mid(dot + 1).toLower();
-
-        const int level = qBound(0, run.CurrentLevel, run.dataIndex.upperBound());
-        clsTblAttachments row;
-        row.attach_id = attachId;
-        row.post_msg_id = run.PostIdCounter;
-        row.topic_id = run.dataIndex.at(level).topicId;
-        row.poster_id = posterId;
-        row.physical_filename = physical;
-        row.real_filename = EncodeSpecialCharacters(name);
-        row.extention = EncodeSpecialCharacters(extension);
-        // phpBB sends it as the download's content type.
-        row.mimetype = QMimeDatabase().mimeTypeForFile(source, QMimeDatabase::MatchExtension).name();
-        row.filesize = qint32(qMin<qint64>(info.size(), std::numeric_limits<qint32>::max()));
-        run.pageAttachmentRows->append(row.BuildString());
-        run.CurrentPostHasAttachment = true;
-        // The script's finishing section allows the attachment types the board needs.
-        run.AttachmentExtensions[extension].append(name);
+        addAttachment(run, source, posterId);
 
         RemoveText(text, marker);
         status = QStringLiteral("clip");
@@ -183,7 +195,11 @@ QString ProcessAttachments(ConversionRun &run, QString &text, qint32 posterId)
     return status;
 }
 
-QString ProcessImages(ConversionRun &run, const QString &text)
+namespace {
+
+// The images of a post with "Create Attachments" off: the first image of the Discus site
+// becomes an [img] link to its old address.
+QString imagesAsLinks(ConversionRun &run, const QString &text)
 {
     int start = int(IndexOfText(text, ImageOpen));
     if (start < 0)
@@ -220,4 +236,102 @@ QString ProcessImages(ConversionRun &run, const QString &text)
     QString result = text;
     ReplaceText(result, tag, QStringLiteral("[img]") + address + QStringLiteral("[/img]"));
     return result;
+}
+
+// The file an image address names under the Discus folders ("" when it names none): the
+// address resolved against the page, on the old site's host (or without one), with the
+// messages path of the folder fields (or "/secure/") in front of the file's path.
+QString imageFile(ConversionRun &run, const QString &address)
+{
+    const QUrl url(address);
+    const QUrl site(run.ctl.DiscusWebsite.trimmed());
+    if (!url.host().isEmpty() && url.host().compare(site.host(), Qt::CaseInsensitive) != 0)
+        return QString();
+    const QString path = url.path(QUrl::FullyDecoded);
+    QString folder, relative;
+    const QString messagesPath = QLatin1Char('/') + DiscusMessagesWebPath(run);
+    for (const auto &[marker, discusFolder] :
+         {std::pair{messagesPath, run.ctl.DiscusMessageFolder}, std::pair{QStringLiteral("/discus/messages/"), run.ctl.DiscusMessageFolder},
+          std::pair{QStringLiteral("/secure/"), run.ctl.DiscusSecureMessageFolder}}) {
+        const qsizetype at = IndexOfText(path, marker);
+        if (at >= 0 && !discusFolder.isEmpty()) {
+            folder = discusFolder;
+            relative = path.mid(at + marker.size());
+            break;
+        }
+    }
+    if (relative.isEmpty() || relative.endsWith(QLatin1Char('/')))
+        return QString();
+    // The address must not climb out of the Discus message folders.
+    if (relative.split(QLatin1Char('/')).contains(QStringLiteral(".."))) {
+        report(run, QStringLiteral("Attachment is not a valid file - ") + address);
+        return QString();
+    }
+    const QString file = candidate(folder, QString(), relative);
+    if (!liesInside(file, folder) || !run.ctl.gen().FileExists(file) || !QFileInfo(file).isFile())
+        return QString();
+    return file;
+}
+
+// The images of a post with "Create Attachments" on: an image whose file lies under the
+// Discus folders becomes an attachment of the post shown where the image stood
+// ("[attachment=" index "]" name "[/attachment]", the index counting from the post's
+// newest attachment as phpBB does); every other image becomes an [img] link to its
+// address, resolved against the page's address on the old site.
+QString imagesAsAttachments(ConversionRun &run, const QString &text)
+{
+    static const QRegularExpression image(
+        QStringLiteral("<img\\b[^>]*?\\bsrc\\s*=\\s*(?:\"([^\"]*)\"|'([^']*)'|([^\\s>]+))[^>]*>"),
+        QRegularExpression::CaseInsensitiveOption);
+    struct Found {
+        qsizetype from, to;
+        QString address, file;
+    };
+    QVector<Found> found;
+    int inline_ = 0;
+    for (auto it = image.globalMatch(text); it.hasNext();) {
+        const QRegularExpressionMatch m = it.next();
+        QString address = (m.capturedLength(1) ? m.captured(1) : m.capturedLength(2) ? m.captured(2) : m.captured(3)).trimmed();
+        if (address.isEmpty())
+            continue;
+        address = DiscusResolvedAddress(run, address);
+        // Only a post's own page has rows to add to (announcements keep their images as links).
+        const QString file = run.pageAttachmentRows ? imageFile(run, address) : QString();
+        if (!file.isEmpty())
+            ++inline_;
+        found.append(Found{m.capturedStart(), m.capturedEnd(), address, file});
+    }
+    if (found.isEmpty())
+        return text;
+    QString out;
+    out.reserve(text.size());
+    qsizetype copied = 0;
+    for (const Found &f : std::as_const(found)) {
+        out.append(QStringView(text).mid(copied, f.from - copied));
+        copied = f.to;
+        if (f.file.isEmpty()) {
+            out += QStringLiteral("[img]") + f.address + QStringLiteral("[/img]");
+            continue;
+        }
+        const QString name = addAttachment(run, f.file, run.CurrentPosterId);
+        // The images get consecutive ids in text order; phpBB counts inline indexes from
+        // the post's newest attachment, so the last image is 0.
+        const qint32 index = --inline_;
+        const QString encoded = EncodeSpecialCharacters(name);
+        run.CurrentPostInline.append(phpBBInlineAttachment{index, encoded});
+        out += QStringLiteral("[attachment=") + QString::number(index) + QLatin1Char(']') + name + QStringLiteral("[/attachment]");
+    }
+    out.append(QStringView(text).mid(copied));
+    return out;
+}
+
+} // namespace
+
+QString ProcessImages(ConversionRun &run, const QString &text)
+{
+    if (!run.ctl.CreateAttachments)
+        return imagesAsLinks(run, text);
+    QString out = text;
+    run.Trap(QStringLiteral("ProcessImages()"), [&] { out = imagesAsAttachments(run, text); });
+    return out;
 }

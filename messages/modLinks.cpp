@@ -9,6 +9,9 @@
 #include "output/TextFiles.h"
 
 #include <QDir>
+#include <QRegularExpression>
+#include <QSet>
+#include <QUrl>
 #include <QStringView>
 
 namespace {
@@ -40,6 +43,47 @@ QString targetFile(const QString &folder, const QString &board, const QString &p
     return folder + (board.isEmpty() ? QString() : board + QLatin1Char('/')) + page + QStringLiteral(".html");
 }
 
+// ---- Links to the old board's pages: relative addresses and the messages path ----------
+
+// "scheme://host" of the old site's address, "" when it has no host.
+QString siteOrigin(const QString &website)
+{
+    const QStringList pieces = website.trimmed().split(QLatin1Char('/'));
+    if (pieces.size() < 3 || pieces.at(2).isEmpty())
+        return QString();
+    return pieces.at(0) + QStringLiteral("//") + pieces.at(2);
+}
+
+// An address with a scheme ("http:", "mailto:") or a host ("//host/...").
+bool hasSchemeOrHost(const QString &address)
+{
+    static const QRegularExpression scheme(QStringLiteral("^[A-Za-z][A-Za-z0-9+.-]*:"));
+    return address.startsWith(QLatin1String("//")) || scheme.match(address).hasMatch();
+}
+
+// True when the address names a page of the board: ".../<digits>.html", whatever follows.
+bool namesBoardPage(const QString &address)
+{
+    const QString last = address.section(QLatin1Char('/'), -1);
+    const qsizetype html = IndexOfText(last, u".html");
+    return html > 0 && !GetLeadingDigits(last.left(html)).isEmpty();
+}
+
+bool holdsMessagesPath(const ConversionRun &run, const QString &address)
+{
+    return ContainsText(address, u"/discus/messages/") || ContainsText(address, u"/secure/")
+        || ContainsText(address, QString(QLatin1Char('/') + DiscusMessagesWebPath(run)));
+}
+
+// A quick look at the anchor before its address is taken: the folder fields' messages
+// path, or an address without scheme that names a page.
+bool mayBeBoardLink(const ConversionRun &run, const QString &anchor)
+{
+    if (ContainsText(anchor, QString(QLatin1Char('/') + DiscusMessagesWebPath(run))))
+        return true;
+    return ContainsText(anchor, u".html");
+}
+
 // The replacement of one anchor, or false when the anchor stays as it is in the text.
 bool convertAnchor(ConversionRun &run, const QString &anchor, qint32 pageCounter, qint32 forumId, QString &replacement)
 {
@@ -47,17 +91,25 @@ bool convertAnchor(ConversionRun &run, const QString &anchor, qint32 pageCounter
     if (ContainsText(anchor, u"show.cgi") || ContainsText(anchor, u"showpage.html"))
         return false;
     // Anchors to other sites; their tags go later with the others, leaving their text.
-    if (!ContainsText(anchor, u"/discus/messages/") && !ContainsText(anchor, u"/secure/"))
+    if (!ContainsText(anchor, u"/discus/messages/") && !ContainsText(anchor, u"/secure/") && !mayBeBoardLink(run, anchor))
         return false;
 
     // The address: everything between "<a href=" and the tag's ">" without quotes (further
     // attributes stay part of it).
     const QString tag = GetTextBetween(QString(anchor).remove(QLatin1Char('"')), AnchorOpen, QStringLiteral(">"));
-    const QString address = tag.mid(AnchorOpen.size(), tag.size() - AnchorOpen.size() - 1).trimmed();
+    const QString written = tag.mid(AnchorOpen.size(), tag.size() - AnchorOpen.size() - 1).trimmed();
+    if (written.isEmpty())
+        return false;
+    // Relative links and the folder fields' messages path count as links to the board.
+    const QString address = DiscusBoardLinkAddress(run, written);
     if (address.isEmpty())
         return false;
 
-    QString converted = QStringLiteral("[url=") + address + QLatin1Char(']') + RemoveTagInformation(anchor) + UrlClose;
+    QString linkText = RemoveTagInformation(anchor);
+    // A link that shows its own address shows it as resolved, so it follows the link.
+    if (address != written && linkText.trimmed() == written)
+        linkText = address;
+    QString converted = QStringLiteral("[url=") + address + QLatin1Char(']') + linkText + UrlClose;
     converted.remove(QLatin1Char('"'));
     converted.remove(QLatin1Char('<'));
 
@@ -73,7 +125,7 @@ bool convertAnchor(ConversionRun &run, const QString &anchor, qint32 pageCounter
 
     if (page.isEmpty()) {
         // A file: it becomes an attachment of the post; the anchor itself stays.
-        QString marker = QStringLiteral("<!--attachment: <a href=\"") + address + QStringLiteral("\" target= <!--/attachment-->");
+        QString marker = QStringLiteral("<!--attachment: <a href=\"") + written + QStringLiteral("\" target= <!--/attachment-->");
         ProcessAttachments(run, marker, run.CurrentPosterId);
         return false;
     }
@@ -199,6 +251,36 @@ void UpdateInternalLinks(ConversionRun &run)
         if (!GetFileDataCharset(run.ctl, links.fileName, data, QStringLiteral("utf-8")) || data.isEmpty())
             return;
 
+        // Forward links: each old address once, with the posts that hold it, for the
+        // script's finishing section; a target never converted is reported once.
+        QHash<QString, int> updateOf;
+        QSet<QString> reported;
+        const auto noteForwardLink = [&](const QStringList &fields, const QString *mapItem) {
+            const QString span = GetTextBetween(fields.at(0), QStringLiteral("[url="), QStringLiteral("]"));
+            const QString oldAddress = span.mid(5, span.size() - 6);
+            if (oldAddress.isEmpty())
+                return;
+            if (!mapItem) {
+                if (!reported.contains(oldAddress)) {
+                    reported.insert(oldAddress);
+                    run.DisplayInfo(QStringLiteral("Internal link target was not converted - the link keeps its old address - ")
+                                        + oldAddress + CrLf,
+                                    true, true, true);
+                }
+                return;
+            }
+            auto it = updateOf.find(oldAddress);
+            if (it == updateOf.end()) {
+                it = updateOf.insert(oldAddress, int(run.LinkUpdates.size()));
+                run.LinkUpdates.append(phpBBLinkUpdate{oldAddress, topicAddress(run, *mapItem), {}});
+            }
+            bool ok = false;
+            const qint32 postId = fields.at(4).trimmed().toInt(&ok);
+            QVector<qint32> &ids = run.LinkUpdates[*it].postIds;
+            if (ok && postId > 0 && (ids.isEmpty() || ids.last() != postId))
+                ids.append(postId);
+        };
+
         ImportFile &updated = run.internalLinksUpdate;
         if (!updated.stream) // the updated file exists even when no record is in it
             updated.stream = std::make_unique<QByteArray>();
@@ -219,9 +301,76 @@ void UpdateInternalLinks(ConversionRun &run)
                 QString newLink = QStringLiteral("[url=") + topicAddress(run, *mapItem) + QLatin1Char(']') + linkText + UrlClose;
                 fields[1] = newLink.remove(QLatin1Char('"'));
             }
+            if (fields.size() > 7)
+                noteForwardLink(fields, mapItem);
             WriteFileLine(run, fields.join(QLatin1Char('^')), updated, QString());
             run.CvDoEvents();
         }
         CloseImportFile(run, updated);
     });
+}
+
+// ---- Links to the old board's pages: relative addresses and the messages path ----------
+
+QString DiscusMessagesWebPath(const ConversionRun &run)
+{
+    QString root = QDir::fromNativeSeparators(run.ctl.DiscusRootFolder);
+    QString messages = QDir::fromNativeSeparators(run.ctl.DiscusMessageFolder);
+    if (!root.endsWith(QLatin1Char('/')))
+        root += QLatin1Char('/');
+    if (!messages.endsWith(QLatin1Char('/')))
+        messages += QLatin1Char('/');
+    if (root.size() > 1 && messages.size() > root.size() && messages.startsWith(root, Qt::CaseInsensitive))
+        return messages.mid(root.size());
+    return QStringLiteral("discus/messages/");
+}
+
+QString DiscusPageAddress(const ConversionRun &run)
+{
+    const int level = run.CurrentLevel;
+    if (level < 0 || level > run.dataIndex.upperBound())
+        return QString();
+    const QString path = QDir::fromNativeSeparators(run.dataIndex.at(level).pagePath);
+    QString relative;
+    for (const QString &folder : {run.ctl.DiscusMessageFolder, run.ctl.DiscusSecureMessageFolder}) {
+        const QString f = QDir::fromNativeSeparators(folder);
+        if (!f.isEmpty() && path.startsWith(f, Qt::CaseInsensitive)) {
+            relative = path.mid(f.size());
+            break;
+        }
+    }
+    if (relative.startsWith(QLatin1Char('/')))
+        relative.remove(0, 1);
+    if (relative.isEmpty())
+        return QString();
+    return siteOrigin(run.ctl.DiscusWebsite) + QLatin1Char('/') + DiscusMessagesWebPath(run) + relative;
+}
+
+QString DiscusResolvedAddress(const ConversionRun &run, const QString &address)
+{
+    if (address.isEmpty() || hasSchemeOrHost(address))
+        return address;
+    // Attributes written after the address stay after it.
+    const qsizetype blank = address.indexOf(QLatin1Char(' '));
+    const QString first = blank < 0 ? address : address.left(blank);
+    const QString rest = blank < 0 ? QString() : address.mid(blank);
+    QString base = DiscusPageAddress(run);
+    if (base.isEmpty())
+        base = siteOrigin(run.ctl.DiscusWebsite) + QLatin1Char('/');
+    if (base == QLatin1String("/") && !first.startsWith(QLatin1Char('/')))
+        return address;
+    const QUrl resolved = QUrl(base).resolved(QUrl(first));
+    if (!resolved.isValid())
+        return address;
+    return resolved.toString(QUrl::FullyEncoded) + rest;
+}
+
+QString DiscusBoardLinkAddress(const ConversionRun &run, const QString &address)
+{
+    // Absolute addresses stay as written; site-relative ones ("/discus/...") get the old
+    // site's host, so that a link whose target is not converted still works as a link.
+    if (hasSchemeOrHost(address))
+        return holdsMessagesPath(run, address) ? address : QString();
+    const QString resolved = DiscusResolvedAddress(run, address);
+    return holdsMessagesPath(run, resolved) && namesBoardPage(resolved) ? resolved : QString();
 }

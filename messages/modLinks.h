@@ -24,3 +24,18 @@ QString BuildphpBB3Link(ConversionRun &run, const QString &linkText, const QStri
 // in which field 1 of each record holds the phpBB3 link where the target is now known.
 // Trap "UpdateInternalLinks()".
 void UpdateInternalLinks(ConversionRun &run);
+
+// The path of the messages folder on the old site, from the folder fields: the Discus
+// messages folder relative to the Discus root folder ("discus/messages/",
+// "forum/messages/"), "discus/messages/" when it does not lie under the root.
+QString DiscusMessagesWebPath(const ConversionRun &run);
+// The address on the old site of the page being converted ("" when unknown).
+QString DiscusPageAddress(const ConversionRun &run);
+// An address without scheme or host resolved against the page's address on the old site
+// ("../12/120.html", "/discus/messages/12/120.html"); other addresses unchanged.
+QString DiscusResolvedAddress(const ConversionRun &run, const QString &address);
+// The address of a link to a page of the old board (absolute and "/..." addresses as
+// written, relative ones resolved), or "" when the address does not point at the board: it holds
+// "/discus/messages/", "/secure/" or the folder fields' messages path, and a relative one
+// also names a page ("<digits>.html", with any "?<digits>" or "#..." after it).
+QString DiscusBoardLinkAddress(const ConversionRun &run, const QString &address);

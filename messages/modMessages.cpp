@@ -72,6 +72,13 @@ struct PageAttachmentRows {
 
 } // namespace
 
+QString phpBBPostSubject(const QString &topicTitle, bool reply)
+{
+    // phpBB does not put a second "Re: " before a title that starts with one.
+    const bool prefix = reply && !topicTitle.startsWith(QLatin1String("Re: "));
+    return FitColumnText(phpBBEscapeRowText(prefix ? QStringLiteral("Re: ") + topicTitle : topicTitle));
+}
+
 void GetPostMarkers(const QString &pageContent, int postStart, QString &openMarker, QString &endMarker)
 {
     const int close = int(IndexOfText(pageContent, CommentEnd, postStart));
@@ -122,7 +129,6 @@ void DiscusProcessPostsOnPage(ConversionRun &run, const QString &pagePath, const
         run.PostsNewestFirst = false;
         run.TopicHasAttachment = false;
 
-        const QString postSubject = FitColumnText(phpBBEscapeRowText(pageLinkText));
 
         // First the posts are cut out of the page in page order: poster, time and the
         // page's order. Post ids are handed out afterwards in time order, so they rise
@@ -199,6 +205,7 @@ void DiscusProcessPostsOnPage(ConversionRun &run, const QString &pagePath, const
             const qint32 postId = NextId(run.PostIdCounter, MaxRowId, "post ids");
             run.CurrentPosterId = p.posterId;
             run.CurrentPostHasAttachment = false;
+            run.CurrentPostInline.clear();
             ProcessAttachments(run, text, p.posterId);
             text = DiscusProcessLinks(run, text, run.PageCounter, forumId);
             text = ProcessImages(run, text);
@@ -221,9 +228,12 @@ void DiscusProcessPostsOnPage(ConversionRun &run, const QString &pagePath, const
             row.enable_magic_url = 1;
             row.enable_sig = 1;
             row.post_username = FitColumnText(phpBBEscapeRowText(p.name));
-            row.post_subject = postSubject;
+            // The topic's title on its first post, "Re: " and the title on the replies.
+            row.post_subject = phpBBPostSubject(pageName, i > 0);
             // phpBB's stored form, which it renders without parsing the text again.
             row.post_text = phpBBStoredText(text);
+            if (!run.CurrentPostInline.isEmpty())
+                row.post_text = phpBBStoredInlineAttachments(row.post_text, run.CurrentPostInline);
             row.bbcode_uid = phpBBBbcodeUid();
             row.post_checksum = MD5HashString(run.ctl, text);
             row.post_attachment = run.CurrentPostHasAttachment ? 1 : 0;

@@ -574,3 +574,62 @@ QString phpBBStoredBitfield(const QString &stored)
     }
     return QString::fromLatin1(bits.toBase64());
 }
+
+// ---- Inline attachments and link addresses ---------------------------------------------
+
+QString phpBBStoredInlineAttachments(const QString &stored, const QVector<phpBBInlineAttachment> &placed)
+{
+    QString out = stored;
+    qsizetype from = 0;
+    bool replaced = false;
+    for (const phpBBInlineAttachment &a : placed) {
+        // The markup as the builder leaves plain text: "&", "<" and ">" escaped, tokens kept.
+        QString text;
+        for (const QChar c : a.name) {
+            switch (c.unicode()) {
+            case u'&': text += u"&amp;"; break;
+            case u'<': text += u"&lt;"; break;
+            case u'>': text += u"&gt;"; break;
+            default: text += c;
+            }
+        }
+        const QString open = QStringLiteral("[attachment=") + QString::number(a.index) + QLatin1Char(']');
+        const QString close = QStringLiteral("[/attachment]");
+        const QString markup = open + text + close;
+        const qsizetype at = out.indexOf(markup, from);
+        if (at < 0)
+            continue;
+        const QString element = QStringLiteral("<ATTACHMENT filename=\"") + attributeText(DecodeSpecialCharacters(a.name, QStringLiteral("\n")))
+            + QStringLiteral("\" index=\"") + QString::number(a.index) + QStringLiteral("\"><s>") + open + QStringLiteral("</s>")
+            + text + QStringLiteral("<e>") + close + QStringLiteral("</e></ATTACHMENT>");
+        out.replace(at, markup.size(), element);
+        from = at + element.size();
+        replaced = true;
+    }
+    if (replaced && out.startsWith(QLatin1String("<t>")) && out.endsWith(QLatin1String("</t>"))) {
+        out.replace(0, 3, QStringLiteral("<r>"));
+        out.replace(out.size() - 4, 4, QStringLiteral("</r>"));
+    }
+    return out;
+}
+
+phpBBStoredLinkAddress phpBBStoredLinkForms(const QString &address)
+{
+    // The builder itself says where the address goes, so the forms always match the posts.
+    const QString stored = DecodeSpecialCharacters(
+        phpBBStoredText(EncodeSpecialCharacters(QStringLiteral("[url=") + address + QStringLiteral("]x[/url]"))),
+        QStringLiteral("\n"));
+    phpBBStoredLinkAddress forms;
+    const QString attrOpen = QStringLiteral("<r><URL url=\"");
+    if (stored.startsWith(attrOpen)) {
+        const qsizetype end = stored.indexOf(QStringLiteral("\"><s>"), attrOpen.size());
+        if (end > 0)
+            forms.attribute = stored.mid(attrOpen.size(), end - attrOpen.size());
+    }
+    const QString markupOpen = QStringLiteral("[url=");
+    const qsizetype start = stored.indexOf(markupOpen);
+    const qsizetype end = stored.lastIndexOf(forms.attribute.isEmpty() ? QStringLiteral("]x[/url]") : QStringLiteral("]</s>x"));
+    if (start >= 0 && end > start)
+        forms.markup = stored.mid(start + markupOpen.size(), end - start - markupOpen.size());
+    return forms;
+}

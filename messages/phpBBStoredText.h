@@ -2,6 +2,7 @@
 // A converted post body turned into phpBB's stored form: the XML that phpBB 3.2 and
 // 3.3 keep in post_text and render without parsing the BBCode again.
 #include <QString>
+#include <QVector>
 
 // bbcodeWithTokens is the converted BBCode text as it leaves EncodeSpecialCharacters:
 // every row-breaking character stands as its three-character token ("([)", "(:)" ...).
@@ -32,3 +33,21 @@ QString phpBBStoredBitfield(const QString &stored);
 // The options of a forum description stored with BBCode and links on (smilies off):
 // phpBB's OPTION_FLAG_BBCODE + OPTION_FLAG_LINKS.
 constexpr int phpBBDescriptionOptions = 1 + 4;
+// An image the converter placed as "[attachment=" index "]" name "[/attachment]".
+struct phpBBInlineAttachment {
+    qint32 index = 0;
+    QString name; // as it stands in the converted text (row tokens included)
+};
+
+// The stored form with each placed inline attachment, which phpBBStoredText left as plain
+// text, made phpBB's ATTACHMENT element (a "<t>" form becomes "<r>"). Only the markup the
+// converter placed is taken: an "[attachment=...]" typed by a member stays text.
+QString phpBBStoredInlineAttachments(const QString &stored, const QVector<phpBBInlineAttachment> &placed);
+
+// The two places where the stored form of "[url=" address "]" keeps the address, with the
+// characters as they are once the row tokens are restored: the url attribute's value and
+// the markup's value. The attribute is empty when the address cannot become a link.
+struct phpBBStoredLinkAddress {
+    QString attribute, markup;
+};
+phpBBStoredLinkAddress phpBBStoredLinkForms(const QString &address);

@@ -7,6 +7,7 @@
 #include "boards/modBoards.h"
 #include "convert/ConversionRun.h"
 #include "output/ImportRows.h"
+#include "messages/phpBBStoredText.h"
 #include "output/ImportSql.h"
 #include "output/phpMyAdminScript.h"
 
@@ -233,6 +234,46 @@ QString attachmentTypesSql(const phpBBConverted &c)
     return sql;
 }
 
+// ---- Forward links --------------------------------------------------------------------
+
+// A text as a single-quoted SQL string (the script runs with backslash escapes).
+QString sqlString(const QString &text)
+{
+    QString out = text;
+    out.replace(QLatin1Char('\\'), QStringLiteral("\\\\"));
+    out.replace(QLatin1Char('\''), QStringLiteral("\\'"));
+    return QLatin1Char('\'') + out + QLatin1Char('\'');
+}
+
+// Links written while their target page was not converted yet keep the old address in
+// their posts; here each becomes the address of the target's topic, in both places the
+// stored form holds it (the url attribute and the [url=...] markup), in the posts that
+// hold it only (found by their ids). A link that never became a link element stays.
+QString linkUpdateStatements(const QVector<phpBBLinkUpdate> &updates)
+{
+    constexpr int Chunk = 1000;
+    QString out;
+    for (const phpBBLinkUpdate &u : updates) {
+        const phpBBStoredLinkAddress from = phpBBStoredLinkForms(u.oldAddress);
+        const phpBBStoredLinkAddress to = phpBBStoredLinkForms(u.newAddress);
+        if (from.attribute.isEmpty() || to.attribute.isEmpty() || u.postIds.isEmpty())
+            continue;
+        for (int first = 0; first < u.postIds.size(); first += Chunk) {
+            QStringList ids;
+            for (int i = first; i < qMin(first + Chunk, int(u.postIds.size())); ++i)
+                ids << num(u.postIds.at(i));
+            out += statement(QStringLiteral("Forward link to ") + QString(u.newAddress).remove(QLatin1Char('\n')),
+                             QStringLiteral("UPDATE phpBB3_posts SET post_text = REPLACE(REPLACE(post_text,\n    ")
+                                 + sqlString(QStringLiteral("url=\"") + from.attribute + QLatin1Char('"')) + QStringLiteral(", ")
+                                 + sqlString(QStringLiteral("url=\"") + to.attribute + QLatin1Char('"')) + QStringLiteral("),\n    ")
+                                 + sqlString(QStringLiteral("[url=") + from.markup + QLatin1Char(']')) + QStringLiteral(", ")
+                                 + sqlString(QStringLiteral("[url=") + to.markup + QLatin1Char(']'))
+                                 + QStringLiteral(")\nWHERE post_id IN (") + ids.join(QStringLiteral(", ")) + QLatin1Char(')'));
+        }
+    }
+    return out;
+}
+
 } // namespace
 
 bool phpBBRefusedExtension(const QString &extension)
@@ -347,6 +388,13 @@ QString phpBBFinishingSql(const phpBBConverted &c)
     sql += statement(QStringLiteral("Attachment file names, comments and other texts."),
                      restoreColumns(clsTblAttachments::tableName(), clsTblAttachments::textColumnNames(), {},
                                     QStringLiteral("in_message = 0 AND post_msg_id BETWEEN 1 AND ") + num(c.posts)));
+
+    // Forward links: after the texts are restored, before anything reads them.
+    if (!c.linkUpdates.isEmpty()) {
+        sql += QStringLiteral("-- Links to pages converted after the post that links them: they get the address of\n"
+                              "-- the page's topic.\n\n");
+        sql += linkUpdateStatements(c.linkUpdates);
+    }
 
     // b. The forum tree.
     sql += QStringLiteral("-- b. The forum tree.\n\n");
@@ -563,6 +611,7 @@ void phpBBAppendFinishingSql(ConversionRun &run)
                                 + it.value().join(QStringLiteral(", ")) + CrLf,
                             true, true);
         }
+        c.linkUpdates = run.LinkUpdates;
         finishing = phpBBFinishingSql(c);
         WriteImportScript(run, finishing);
     });

@@ -36,6 +36,13 @@ QString phpBBSessionSql();
 // comma and no quote.
 QString phpBBGuardCheckSql(const QString &comment, const QString &failsWhen, const QString &message);
 
+// A converted link whose target page was converted after it: the posts that hold its old
+// address get the new one.
+struct phpBBLinkUpdate {
+    QString oldAddress, newAddress;
+    QVector<qint32> postIds;
+};
+
 // What the conversion wrote, for the finishing section.
 struct phpBBConverted {
     QVector<qint32> forumParents; // parent id of forum id i + 1 (0: top level); forums 1..size()
@@ -48,6 +55,7 @@ struct phpBBConverted {
     QVector<qint32> privateForums;       // forum ids only "Private Discus Areas" and the staff may see
     QStringList attachmentExtensions;    // lower-case extensions of converted attachments phpBB may allow
     QStringList refusedExtensions;       // extensions of converted attachments that stay refused
+    QVector<phpBBLinkUpdate> linkUpdates; // forward links to point at their topics
 };
 
 // Extensions a browser or web server may run or render as a page: their attachments stay

@@ -1079,7 +1079,16 @@ void TestConversion::rowsReadBackAsTheFilesHoldThem()
                 switch (after) {
                 case After::Kept: want = f.text; break;
                 case After::Name: want = restored(f.text, TextKind::Name); break;
-                case After::MultiLine: want = restored(f.text, TextKind::MultiLine); break;
+                case After::MultiLine:
+                    want = restored(f.text, TextKind::MultiLine);
+                    // Forward links get their topic's address in the finishing section
+                    // (checked by e2e_forwardlinks): link addresses are not compared here.
+                    if (table == QLatin1String("phpBB3_posts") && *want != got) {
+                        static const QRegularExpression address(QStringLiteral("url=\"[^\"]*\"|\\[url=[^\\]]*\\]"));
+                        if (QString(*want).replace(address, QStringLiteral("url")) == QString(got).replace(address, QStringLiteral("url")))
+                            want = got;
+                    }
+                    break;
                 case After::Rewritten: break;
                 case After::Category:
                     want = row->value(parentColumn).text == QLatin1String("0") ? QStringLiteral("0") : f.text;
@@ -1356,13 +1365,22 @@ void TestConversion::generatedBoardArrivesPageByPage()
         QStringList want, got;
         for (int k = 0; k < page.posts; ++k)
             want << QStringLiteral("%1^%2^%3").arg(page.board, page.number).arg(page.firstPostNumber + k);
+        int titled = 0;
         for (const QStringList &p : posts.values(t.value(1).toInt())) {
             got << p.value(1);
-            expect(where + QStringLiteral(" post_subject"), p.value(2), escapedName(page.linkText));
+            // The title on the topic's first post, "Re: " and the title on its replies.
+            // (one post, its first, carries the title alone).
+            const QString title = escapedName(page.name);
+            if (p.value(2) == title)
+                ++titled;
+            else
+                expect(where + QStringLiteral(" post_subject"), p.value(2), QStringLiteral("Re: ") + title);
             const qint64 time = p.value(3).toLongLong();
             if (time < page.oldestTime || time > page.newestTime)
                 problems << where + QStringLiteral(" post time %1 outside the page's").arg(time);
         }
+        if (titled != 1)
+            problems << where + QStringLiteral(" has %1 posts titled as the topic, expected 1").arg(titled);
         got.sort();
         want.sort();
         if (got != want)
@@ -1682,10 +1700,12 @@ void TestConversion::attachmentTypesAreAllowed()
     QList<QStringList> want;
     if (l->sc.awkwardNames)
         want = {{QStringLiteral("gpx"), QStringLiteral("DOWNLOADABLE_FILES"), QStringLiteral("1")},
+                {QStringLiteral("png"), QStringLiteral("IMAGES"), QStringLiteral("1")},
                 {QStringLiteral("svg"), QStringLiteral("-"), QStringLiteral("0")},
                 {QStringLiteral("txt"), QStringLiteral("PLAIN_TEXT"), QStringLiteral("1")}};
     else if (l->sc.sample)
-        want = {{QStringLiteral("txt"), QStringLiteral("PLAIN_TEXT"), QStringLiteral("1")}};
+        want = {{QStringLiteral("png"), QStringLiteral("IMAGES"), QStringLiteral("1")},
+                {QStringLiteral("txt"), QStringLiteral("PLAIN_TEXT"), QStringLiteral("1")}};
     QCOMPARE(types, want);
     // Groups of no converted attachment keep phpBB's setting (documents stay off).
     QCOMPARE(rows(l->db, QStringLiteral("SELECT allow_group FROM phpBB3_extension_groups WHERE group_name = 'DOCUMENTS'"), &ok)

@@ -400,15 +400,18 @@ void TestPhpbbReady::postBodiesArriveConverted()
 {
     QFETCH(QString, release);
     const QString d = loaded(release);
-    QCOMPARE(db.scalar(d, QStringLiteral("SELECT COUNT(*) FROM phpBB3_attachments")), QStringLiteral("2"));
+    // Two attached files and the on-site image.
+    QCOMPARE(db.scalar(d, QStringLiteral("SELECT COUNT(*) FROM phpBB3_attachments")), QStringLiteral("3"));
     QCOMPARE(db.scalar(d, QStringLiteral("SELECT COUNT(*) FROM phpBB3_attachments a JOIN phpBB3_posts p ON p.post_id = a.post_msg_id "
                                          "JOIN phpBB3_topics t ON t.topic_id = p.topic_id WHERE a.topic_id = p.topic_id "
                                          "AND p.post_attachment = 1 AND t.topic_attachment = 1 AND a.poster_id = p.poster_id "
                                          "AND a.is_orphan = 0 AND a.mimetype = 'text/plain'")),
              QStringLiteral("2"));
     // Only posts with an attachment say so.
-    QCOMPARE(db.scalar(d, QStringLiteral("SELECT COUNT(*) FROM phpBB3_posts WHERE post_attachment = 1")), QStringLiteral("2"));
-    const QString image = QStringLiteral("<IMG src=\"http://www.kestrel-valley-birders.example/discus/messages/3/nestbox.png\">");
+    QCOMPARE(db.scalar(d, QStringLiteral("SELECT COUNT(*) FROM phpBB3_posts WHERE post_attachment = 1")),
+             db.scalar(d, QStringLiteral("SELECT COUNT(DISTINCT post_msg_id) FROM phpBB3_attachments")));
+    // The on-site image is an attachment shown where it stood.
+    const QString image = QStringLiteral("<ATTACHMENT filename=\"nestbox.png\" index=\"0\"><s>[attachment=0]</s>nestbox.png");
     QCOMPARE(db.scalar(d, QStringLiteral("SELECT COUNT(*) FROM phpBB3_posts WHERE LOCATE('%1', post_text) > 0").arg(image)),
              QStringLiteral("1"));
     QVERIFY(db.scalar(d, QStringLiteral("SELECT COUNT(*) FROM phpBB3_posts WHERE post_text LIKE '%<B><s>[b]</s>%'")).toInt() > 0);

@@ -133,8 +133,8 @@ void TestLinks::unknownTargetIsRecorded()
     // A secure page, a link text over two lines and a target attribute.
     LinkFixture g;
     QCOMPARE(g.links(QStringLiteral("<a href=\"/discus/secure/14/400.html\" target=\"_top\">two\r\nlines</a>")),
-             QStringLiteral("[url=/discus/secure/14/400.html target=_top]two\r\nlines[/url]"));
-    QCOMPARE(g.records(), QStringList{QStringLiteral("[url=/discus/secure/14/400.html target=_top]twolines[/url]^^5^9^41^77^14^400")});
+             QStringLiteral("[url=http://www.example.org/discus/secure/14/400.html target=_top]two\r\nlines[/url]"));
+    QCOMPARE(g.records(), QStringList{QStringLiteral("[url=http://www.example.org/discus/secure/14/400.html target=_top]twolines[/url]^^5^9^41^77^14^400")});
     QVERIFY(!g.progress().contains(QStringLiteral("Message linked file does not exist")));
 }
 
@@ -158,9 +158,9 @@ void TestLinks::twoAnchorsToOneUnknownPage()
     const QString a = QStringLiteral("<a href=\"/discus/messages/12/346.html\">one</a>");
     const QString b = QStringLiteral("<a href=\"/discus/messages/12/346.html#end\">two</a>");
     QCOMPARE(f.links(a + QStringLiteral(", ") + b),
-             QStringLiteral("[url=/discus/messages/12/346.html]one[/url], [url=/discus/messages/12/346.html#end]two[/url]"));
-    QCOMPARE(f.records(), (QStringList{QStringLiteral("[url=/discus/messages/12/346.html]one[/url]^^5^9^41^77^12^346"),
-                                       QStringLiteral("[url=/discus/messages/12/346.html#end]two[/url]^^5^9^41^77^12^346")}));
+             QStringLiteral("[url=http://www.example.org/discus/messages/12/346.html]one[/url], [url=http://www.example.org/discus/messages/12/346.html#end]two[/url]"));
+    QCOMPARE(f.records(), (QStringList{QStringLiteral("[url=http://www.example.org/discus/messages/12/346.html]one[/url]^^5^9^41^77^12^346"),
+                                       QStringLiteral("[url=http://www.example.org/discus/messages/12/346.html#end]two[/url]^^5^9^41^77^12^346")}));
 }
 
 void TestLinks::missingTargetFileIsReported()
@@ -172,7 +172,7 @@ void TestLinks::missingTargetFileIsReported()
     // Unknown and without a file: recorded, and reported.
     f.run->PostIdCounter = 42;
     QCOMPARE(f.links(QStringLiteral("<a href=\"/discus/messages/13/998.html\">lost</a>")),
-             QStringLiteral("[url=/discus/messages/13/998.html]lost[/url]"));
+             QStringLiteral("[url=http://www.example.org/discus/messages/13/998.html]lost[/url]"));
     QCOMPARE(f.records().size(), 1);
 
     const QString line1 = QStringLiteral("Message linked file does not exist (phpBB3 Rec# 41) - ") + f.messages
@@ -274,9 +274,9 @@ void TestLinks::updateFillsNewLink()
     UpdateInternalLinks(*f.run);
     QVERIFY(f.progress().contains(QStringLiteral("Writing Updated Internal Links File - Please Wait...\r\n")));
     QVERIFY(!f.run->internalLinksUpdate.isOpen());
-    QCOMPARE(f.updated(), QStringLiteral("[url=/discus/messages/12/346.html] later [/url]^") + topicLink("4", "20", "later")
+    QCOMPARE(f.updated(), QStringLiteral("[url=http://www.example.org/discus/messages/12/346.html] later [/url]^") + topicLink("4", "20", "later")
                               + QStringLiteral("^5^9^41^77^12^346\r\n"
-                                               "[url=/discus/messages/12/347.html]never[/url]^^5^9^41^77^12^347\r\n"));
+                                               "[url=http://www.example.org/discus/messages/12/347.html]never[/url]^^5^9^41^77^12^347\r\n"));
     QVERIFY(f.view.messages.isEmpty());
 }
 

@@ -205,6 +205,21 @@ UPDATE phpBB3_attachments SET
     mimetype = REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(mimetype, '([)', ','), '(\\)', '„'), '(})', '"'), '(])', '”'), '(|)', '“'), '({)', ''''), '(<)', '`'), '(:)', ' ')
 WHERE in_message = 0 AND post_msg_id BETWEEN 1 AND 31;
 
+-- Links to pages converted after the post that links them: they get the address of
+-- the page's topic.
+
+-- Forward link to http://forum.kestrel-valley-birders.example/viewtopic.php?f=17&t=11
+UPDATE phpBB3_posts SET post_text = REPLACE(REPLACE(post_text,
+    'url="http://www.kestrel-valley-birders.example/discus/messages/15/122.html"', 'url="http://forum.kestrel-valley-birders.example/viewtopic.php?f=17&amp;t=11"'),
+    '[url=http://www.kestrel-valley-birders.example/discus/messages/15/122.html target=_blank]', '[url=http://forum.kestrel-valley-birders.example/viewtopic.php?f=17&amp;t=11]')
+WHERE post_id IN (14);
+
+-- Forward link to http://forum.kestrel-valley-birders.example/viewtopic.php?f=14&t=9
+UPDATE phpBB3_posts SET post_text = REPLACE(REPLACE(post_text,
+    'url="http://www.kestrel-valley-birders.example/discus/messages/12/120.html"', 'url="http://forum.kestrel-valley-birders.example/viewtopic.php?f=14&amp;t=9"'),
+    '[url=http://www.kestrel-valley-birders.example/discus/messages/12/120.html]', '[url=http://forum.kestrel-valley-birders.example/viewtopic.php?f=14&amp;t=9]')
+WHERE post_id IN (20);
+
 -- b. The forum tree.
 
 -- Forum tree: left_id and right_id of forums 1 to 18 (phpBB finds sub-forums and
@@ -416,11 +431,11 @@ UPDATE phpBB3_config SET config_value = '0' WHERE config_name = 'text_reparser.p
 -- "Downloadable Files".
 INSERT INTO phpBB3_extensions (group_id, extension)
 SELECT g.group_id, e.extension
-FROM phpBB3_extension_groups g, (SELECT 'txt' AS extension) e
+FROM phpBB3_extension_groups g, (SELECT 'png' AS extension UNION ALL SELECT 'txt' AS extension) e
 WHERE g.group_name = 'DOWNLOADABLE_FILES'
 AND NOT EXISTS (SELECT 1 FROM phpBB3_extensions x WHERE x.extension = e.extension);
 
 -- Every extension group that holds a type of a converted attachment is allowed.
 UPDATE phpBB3_extension_groups SET allow_group = 1
-WHERE group_id IN (SELECT group_id FROM phpBB3_extensions WHERE extension IN ('txt'));
+WHERE group_id IN (SELECT group_id FROM phpBB3_extensions WHERE extension IN ('png', 'txt'));
 
