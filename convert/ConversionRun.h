@@ -66,6 +66,7 @@ public:
     qint32 FirstPostTime = 0;
     qint32 LastPostTime = 0;
     qint32 CurrentPosterId = 0;
+    QString CurrentPageAddress; // the page being read, on the old website (relative links)
     QStringList *pageAttachmentRows = nullptr; // the current page's attachment rows
 
     // Board walk and posts reader additions.

@@ -39,6 +39,8 @@ public:
     QString phpBB3Version = QStringLiteral("3.3"); // target phpBB release: "3.3" or "3.2"
     bool CreateAttachments = true, CreateHiddenTopics = true, CreateRedirectionFiles = true,
          FindDiscusSpecialCharacters = true, ShowProgress = true, LogProgress = true;
+    // Italics, underlining, quotes, lists, code, headings and block breaks become BBCode too.
+    bool ConvertAllFormatting = true;
     bool StopConversion = false;
     bool Running = false;
     ConversionRun *currentRun = nullptr; // the run in progress, if any

@@ -9,6 +9,7 @@
 #include "output/TextFiles.h"
 
 #include <QDir>
+#include <QUrl>
 #include <QStringView>
 
 namespace {
@@ -40,6 +41,82 @@ QString targetFile(const QString &folder, const QString &board, const QString &p
     return folder + (board.isEmpty() ? QString() : board + QLatin1Char('/')) + page + QStringLiteral(".html");
 }
 
+// The value of the href attribute of an anchor's opening tag, with "&amp;" read as "&".
+QString hrefOf(const QString &anchor)
+{
+    const qsizetype gt = anchor.indexOf(u'>');
+    qsizetype i = anchor.indexOf(QLatin1String("href"), 0, Qt::CaseInsensitive);
+    if (i < 0 || (gt >= 0 && i > gt))
+        return QString();
+    i += 4;
+    while (i < anchor.size() && anchor.at(i).isSpace())
+        ++i;
+    if (i >= anchor.size() || anchor.at(i) != u'=')
+        return QString();
+    ++i;
+    while (i < anchor.size() && anchor.at(i).isSpace())
+        ++i;
+    qsizetype end = i;
+    if (i < anchor.size() && (anchor.at(i) == u'"' || anchor.at(i) == u'\'')) {
+        const QChar quote = anchor.at(i++);
+        end = anchor.indexOf(quote, i);
+        if (end < 0)
+            return QString();
+    } else {
+        while (end < anchor.size() && !anchor.at(end).isSpace() && anchor.at(end) != u'>')
+            ++end;
+    }
+    return anchor.mid(i, end - i).trimmed().replace(QLatin1String("&amp;"), QLatin1String("&"), Qt::CaseInsensitive);
+}
+
+// An anchor to another site as "[url=" address "]" text "[/url]" (http, https, ftp) or
+// "[email=" address "]" text "[/email]" (mailto). An address without a scheme is read
+// relative to the page's own address on the Discus website. False for any other scheme,
+// or when the address cannot be resolved: the anchor's tags then go with the other tags,
+// leaving its text. The link text keeps its HTML, which the later steps convert.
+bool convertOtherSiteAnchor(ConversionRun &run, const QString &anchor, QString &replacement)
+{
+    const QString href = hrefOf(anchor);
+    if (href.isEmpty())
+        return false;
+    QUrl url(href, QUrl::TolerantMode);
+    QString address = href;
+    if (url.scheme().isEmpty()) {
+        const QUrl base(run.CurrentPageAddress);
+        if (run.CurrentPageAddress.isEmpty() || !base.isValid())
+            return false;
+        url = base.resolved(url);
+        address = url.toString();
+    }
+    const QString scheme = url.scheme().toLower();
+    const qsizetype gt = anchor.indexOf(u'>');
+    QString inner = gt < 0 ? QString() : anchor.mid(gt + 1, anchor.size() - AnchorClose.size() - gt - 1);
+    const bool noText = RemoveTagInformation(inner).trimmed().isEmpty() && !inner.contains(QLatin1String("<img"), Qt::CaseInsensitive);
+
+    if (scheme == u"mailto") {
+        QString mail = address.mid(address.indexOf(u':') + 1);
+        const qsizetype query = mail.indexOf(u'?');
+        if (query >= 0)
+            mail.truncate(query);
+        mail = QUrl::fromPercentEncoding(mail.toUtf8()).trimmed();
+        for (const QChar c : mail)
+            if (c.isSpace() || c == u'[' || c == u']' || c == u'<' || c == u'>' || c == u'"')
+                return false;
+        const qsizetype at = mail.indexOf(u'@');
+        if (at < 1 || mail.indexOf(u'.', at) < 0)
+            return false; // no address phpBB could link
+        replacement = QStringLiteral("[email=") + mail + QLatin1Char(']') + (noText ? mail : inner) + QStringLiteral("[/email]");
+        return true;
+    }
+    if (scheme != u"http" && scheme != u"https" && scheme != u"ftp")
+        return false;
+    // Brackets and blanks would end the BBCode tag early.
+    address.replace(QLatin1Char('['), QLatin1String("%5B")).replace(QLatin1Char(']'), QLatin1String("%5D")).replace(QLatin1Char(' '), QLatin1String("%20"));
+    address.remove(QLatin1Char('"'));
+    replacement = QStringLiteral("[url=") + address + QLatin1Char(']') + (noText ? address : inner) + UrlClose;
+    return true;
+}
+
 // The replacement of one anchor, or false when the anchor stays as it is in the text.
 bool convertAnchor(ConversionRun &run, const QString &anchor, qint32 pageCounter, qint32 forumId, QString &replacement)
 {
@@ -47,10 +124,10 @@ bool convertAnchor(ConversionRun &run, const QString &anchor, qint32 pageCounter
     if (anchor.contains(QLatin1String("show.cgi"), Qt::CaseInsensitive)
         || anchor.contains(QLatin1String("showpage.html"), Qt::CaseInsensitive))
         return false;
-    // Anchors to other sites; their tags go later with the others, leaving their text.
+    // Anchors to other sites.
     if (!anchor.contains(QLatin1String("/discus/messages/"), Qt::CaseInsensitive)
         && !anchor.contains(QLatin1String("/secure/"), Qt::CaseInsensitive))
-        return false;
+        return convertOtherSiteAnchor(run, anchor, replacement);
 
     // The address: everything between "<a href=" and the tag's ">" without quotes (further
     // attributes stay part of it).
@@ -226,4 +303,25 @@ void UpdateInternalLinks(ConversionRun &run)
         }
         CloseImportFile(run, updated);
     });
+}
+
+QString DiscusPageAddress(const ConversionRun &run, const QString &pagePath)
+{
+    if (pagePath.contains(QLatin1String("://")))
+        return pagePath;
+    QString site = run.ctl.DiscusWebsite.trimmed();
+    if (site.isEmpty())
+        return QString();
+    if (!site.contains(QLatin1String("://")))
+        site.prepend(QLatin1String("http://"));
+    while (site.endsWith(QLatin1Char('/')))
+        site.chop(1);
+    const QDir root(run.ctl.DiscusRootFolder);
+    QString relative = root.relativeFilePath(pagePath);
+    if (relative.startsWith(QLatin1String(".."))) {
+        // A hidden page kept outside the Discus folder: it is served beside the others.
+        relative = root.relativeFilePath(run.ctl.DiscusMessageFolder) + QLatin1Char('/')
+            + QDir(run.ctl.DiscusSecureMessageFolder).relativeFilePath(pagePath);
+    }
+    return site + QLatin1Char('/') + relative;
 }

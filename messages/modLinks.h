@@ -10,8 +10,10 @@ class ConversionRun;
 // "[/url]". A target in TopicIdsByNumber gets its "viewtopic.php?f=..&t=.." address at
 // once; an unknown target keeps its old address and is recorded in run.internalLinks as
 // "converted link^^forum id^page counter^post id^page number^target board^target page".
-// Anchors to other sites, to show.cgi / showpage.html, with an empty address and to
-// files (handed to ProcessAttachments) stay unchanged. Returns "" when the run is
+// Anchors to other sites become "[url=...]" (http, https, ftp) or "[email=...]" (mailto)
+// links, an address without a host read against run.CurrentPageAddress; anchors with any
+// other scheme, to show.cgi / showpage.html, with an empty address and to files (handed
+// to ProcessAttachments) stay unchanged. Returns "" when the run is
 // stopped. Trap "DiscusProcessLinks()".
 QString DiscusProcessLinks(ConversionRun &run, const QString &text, qint32 pageCounter, qint32 forumId);
 
@@ -24,3 +26,7 @@ QString BuildphpBB3Link(ConversionRun &run, const QString &linkText, const QStri
 // in which field 1 of each record holds the phpBB3 link where the target is now known.
 // Trap "UpdateInternalLinks()".
 void UpdateInternalLinks(ConversionRun &run);
+
+// The address of a Discus page on the old website: DiscusWebsite followed by the page's
+// path below the Discus root folder ("" when the website is not set).
+QString DiscusPageAddress(const ConversionRun &run, const QString &pagePath);

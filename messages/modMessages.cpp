@@ -96,6 +96,7 @@ void DiscusProcessPostsOnPage(ConversionRun &run, const QString &pagePath, const
         const QString indent = run.indent(1);
 
         ++run.PageCounter;
+        run.CurrentPageAddress = DiscusPageAddress(run, pagePath);
         // The page's topic id is taken now, so its posts and its topic row carry the same
         // id even when topics of sub pages were written since the page was entered.
         const qint32 topicId = ++run.TopicIdCounter;
@@ -220,7 +221,7 @@ void DiscusProcessPostsOnPage(ConversionRun &run, const QString &pagePath, const
             row.post_username = FitColumnText(phpBBEscapeRowText(p.name));
             row.post_subject = postSubject;
             // phpBB's stored form, which it renders without parsing the text again.
-            row.post_text = phpBBStoredText(text);
+            row.post_text = phpBBStoredText(text, run.ctl.ConvertAllFormatting);
             row.bbcode_uid = phpBBBbcodeUid();
             row.post_checksum = MD5HashString(run.ctl, text);
             row.post_attachment = run.CurrentPostHasAttachment ? 1 : 0;
