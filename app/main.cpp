@@ -76,6 +76,7 @@ const struct {
     {"CreateHiddenTopics", "chkCreateHiddenTopics"},
     {"CreateRedirectionFiles", "chkCreateRedirectionFiles"},
     {"FindDiscusSpecialCharacters", "chkFindDiscusSpecialCharacters"},
+    {"ConvertAllFormatting", "chkConvertAllFormatting"},
 };
 
 int runBatch(const QString &settingsFile, const QStringList &assignments)

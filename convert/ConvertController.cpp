@@ -179,6 +179,7 @@ void ConvertController::FormLoad()
         {"chkCreateHiddenTopics", "CreateHiddenTopics"},
         {"chkCreateRedirectionFiles", "CreateRedirectionFiles"},
         {"chkFindDiscusSpecialCharacters", "FindDiscusSpecialCharacters"},
+        {"chkConvertAllFormatting", "ConvertAllFormatting"},
     };
     for (const auto &box : boxes)
         view.setChecked(QLatin1String(box[0]), switchValue(readSetting(QLatin1String(box[1]), QStringLiteral("1"))));
@@ -189,6 +190,7 @@ void ConvertController::FormLoad()
     CreateHiddenTopics = view.isChecked(QStringLiteral("chkCreateHiddenTopics"));
     CreateRedirectionFiles = view.isChecked(QStringLiteral("chkCreateRedirectionFiles"));
     FindDiscusSpecialCharacters = view.isChecked(QStringLiteral("chkFindDiscusSpecialCharacters"));
+    ConvertAllFormatting = view.isChecked(QStringLiteral("chkConvertAllFormatting"));
 
     view.centre();
     InitializeFolders();
@@ -365,6 +367,7 @@ void ConvertController::checkBox_Click(const QString &control)
         {"chkCreateHiddenTopics", "CreateHiddenTopics", &ConvertController::CreateHiddenTopics},
         {"chkCreateRedirectionFiles", "CreateRedirectionFiles", &ConvertController::CreateRedirectionFiles},
         {"chkFindDiscusSpecialCharacters", "FindDiscusSpecialCharacters", &ConvertController::FindDiscusSpecialCharacters},
+        {"chkConvertAllFormatting", "ConvertAllFormatting", &ConvertController::ConvertAllFormatting},
     };
     for (const auto &box : boxes) {
         if (control != QLatin1String(box.control))

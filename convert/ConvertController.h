@@ -40,6 +40,8 @@ public:
     double ImportPartMBSize = 8;      // largest file of the SQL for phpMyAdmin; 0: one file
     bool CreateAttachments = true, CreateHiddenTopics = true, CreateRedirectionFiles = true,
          FindDiscusSpecialCharacters = true, ShowProgress = true, LogProgress = true;
+    // Italics, underlining, quotes, lists, code, headings and block breaks become BBCode too.
+    bool ConvertAllFormatting = true;
     bool StopConversion = false;
     bool Running = false;
     ConversionRun *currentRun = nullptr; // the run in progress, if any

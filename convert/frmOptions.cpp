@@ -39,7 +39,7 @@ QStackedWidget *frmOptions::pages() const { return ui->picOptions; }
 QList<QCheckBox *> frmOptions::optionBoxes() const
 {
     return {ui->chkCreateAttachments, ui->chkCreateHiddenTopics, ui->chkCreateRedirectionFiles,
-            ui->chkFindDiscusSpecialCharacters};
+            ui->chkFindDiscusSpecialCharacters, ui->chkConvertAllFormatting};
 }
 
 // The page of the selected tab is shown and usable; every other page is out of reach.

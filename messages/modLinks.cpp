@@ -84,15 +84,90 @@ bool mayBeBoardLink(const ConversionRun &run, const QString &anchor)
     return ContainsText(anchor, u".html");
 }
 
+// The value of the href attribute of an anchor's opening tag, with "&amp;" read as "&".
+QString hrefOf(const QString &anchor)
+{
+    const qsizetype gt = anchor.indexOf(u'>');
+    qsizetype i = IndexOfText(anchor, u"href");
+    if (i < 0 || (gt >= 0 && i > gt))
+        return QString();
+    i += 4;
+    while (i < anchor.size() && anchor.at(i).isSpace())
+        ++i;
+    if (i >= anchor.size() || anchor.at(i) != u'=')
+        return QString();
+    ++i;
+    while (i < anchor.size() && anchor.at(i).isSpace())
+        ++i;
+    qsizetype end = i;
+    if (i < anchor.size() && (anchor.at(i) == u'"' || anchor.at(i) == u'\'')) {
+        const QChar quote = anchor.at(i++);
+        end = anchor.indexOf(quote, i);
+        if (end < 0)
+            return QString();
+    } else {
+        while (end < anchor.size() && !anchor.at(end).isSpace() && anchor.at(end) != u'>')
+            ++end;
+    }
+    return anchor.mid(i, end - i).trimmed().replace(QLatin1String("&amp;"), QLatin1String("&"));
+}
+
+// An anchor to another site as "[url=" address "]" text "[/url]" (http, https, ftp) or
+// "[email=" address "]" text "[/email]" (mailto). An address without a scheme is read
+// relative to the page's own address on the Discus website. False for any other scheme,
+// or when the address cannot be resolved: the anchor's tags then go with the other tags,
+// leaving its text. The link text keeps its HTML, which the later steps convert.
+bool convertOtherSiteAnchor(ConversionRun &run, const QString &anchor, QString &replacement)
+{
+    const QString href = hrefOf(anchor);
+    if (href.isEmpty())
+        return false;
+    QUrl url(href, QUrl::TolerantMode);
+    QString address = href;
+    if (url.scheme().isEmpty()) {
+        address = DiscusResolvedAddress(run, href);
+        url = QUrl(address, QUrl::TolerantMode);
+        if (url.scheme().isEmpty())
+            return false;
+    }
+    const QString scheme = url.scheme().toLower();
+    const qsizetype gt = anchor.indexOf(u'>');
+    QString inner = gt < 0 ? QString() : anchor.mid(gt + 1, anchor.size() - AnchorClose.size() - gt - 1);
+    const bool noText = RemoveTagInformation(inner).trimmed().isEmpty() && !ContainsText(inner, u"<img");
+
+    if (scheme == u"mailto") {
+        QString mail = address.mid(address.indexOf(u':') + 1);
+        const qsizetype query = mail.indexOf(u'?');
+        if (query >= 0)
+            mail.truncate(query);
+        mail = QUrl::fromPercentEncoding(mail.toUtf8()).trimmed();
+        for (const QChar c : mail)
+            if (c.isSpace() || c == u'[' || c == u']' || c == u'<' || c == u'>' || c == u'"')
+                return false;
+        const qsizetype at = mail.indexOf(u'@');
+        if (at < 1 || mail.indexOf(u'.', at) < 0)
+            return false; // no address phpBB could link
+        replacement = QStringLiteral("[email=") + mail + QLatin1Char(']') + (noText ? mail : inner) + QStringLiteral("[/email]");
+        return true;
+    }
+    if (scheme != u"http" && scheme != u"https" && scheme != u"ftp")
+        return false;
+    // Brackets and blanks would end the BBCode tag early.
+    address.replace(QLatin1Char('['), QLatin1String("%5B")).replace(QLatin1Char(']'), QLatin1String("%5D")).replace(QLatin1Char(' '), QLatin1String("%20"));
+    address.remove(QLatin1Char('"'));
+    replacement = QStringLiteral("[url=") + address + QLatin1Char(']') + (noText ? address : inner) + UrlClose;
+    return true;
+}
+
 // The replacement of one anchor, or false when the anchor stays as it is in the text.
 bool convertAnchor(ConversionRun &run, const QString &anchor, qint32 pageCounter, qint32 forumId, QString &replacement)
 {
     // Discus's own scripts are not pages of the board.
     if (ContainsText(anchor, u"show.cgi") || ContainsText(anchor, u"showpage.html"))
         return false;
-    // Anchors to other sites; their tags go later with the others, leaving their text.
+    // Anchors to other sites.
     if (!ContainsText(anchor, u"/discus/messages/") && !ContainsText(anchor, u"/secure/") && !mayBeBoardLink(run, anchor))
-        return false;
+        return convertOtherSiteAnchor(run, anchor, replacement);
 
     // The address: everything between "<a href=" and the tag's ">" without quotes (further
     // attributes stay part of it).
@@ -103,7 +178,7 @@ bool convertAnchor(ConversionRun &run, const QString &anchor, qint32 pageCounter
     // Relative links and the folder fields' messages path count as links to the board.
     const QString address = DiscusBoardLinkAddress(run, written);
     if (address.isEmpty())
-        return false;
+        return convertOtherSiteAnchor(run, anchor, replacement);
 
     QString linkText = RemoveTagInformation(anchor);
     // A link that shows its own address shows it as resolved, so it follows the link.
@@ -372,5 +447,7 @@ QString DiscusBoardLinkAddress(const ConversionRun &run, const QString &address)
     if (hasSchemeOrHost(address))
         return holdsMessagesPath(run, address) ? address : QString();
     const QString resolved = DiscusResolvedAddress(run, address);
+    if (address.startsWith(QLatin1Char('/')))
+        return holdsMessagesPath(run, resolved) ? resolved : QString();
     return holdsMessagesPath(run, resolved) && namesBoardPage(resolved) ? resolved : QString();
 }

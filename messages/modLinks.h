@@ -10,8 +10,10 @@ class ConversionRun;
 // "[/url]". A target in TopicIdsByNumber gets its "viewtopic.php?f=..&t=.." address at
 // once; an unknown target keeps its old address and is recorded in run.internalLinks as
 // "converted link^^forum id^page counter^post id^page number^target board^target page".
-// Anchors to other sites, to show.cgi / showpage.html, with an empty address and to
-// files (handed to ProcessAttachments) stay unchanged. Returns "" when the run is
+// Anchors to other sites become "[url=...]" (http, https, ftp) or "[email=...]" (mailto)
+// links, an address without a host read against the page's own address on the old site; anchors with any
+// other scheme, to show.cgi / showpage.html, with an empty address and to files (handed
+// to ProcessAttachments) stay unchanged. Returns "" when the run is
 // stopped. Trap "DiscusProcessLinks()".
 QString DiscusProcessLinks(ConversionRun &run, const QString &text, qint32 pageCounter, qint32 forumId);
 

@@ -231,7 +231,7 @@ void DiscusProcessPostsOnPage(ConversionRun &run, const QString &pagePath, const
             // The topic's title on its first post, "Re: " and the title on the replies.
             row.post_subject = phpBBPostSubject(pageName, i > 0);
             // phpBB's stored form, which it renders without parsing the text again.
-            row.post_text = phpBBStoredText(text);
+            row.post_text = phpBBStoredText(text, run.ctl.ConvertAllFormatting);
             if (!run.CurrentPostInline.isEmpty())
                 row.post_text = phpBBStoredInlineAttachments(row.post_text, run.CurrentPostInline);
             row.bbcode_uid = phpBBBbcodeUid();

@@ -22,30 +22,41 @@
 #include "output/TextCleaning.h"
 
 #include <QByteArray>
+#include <QList>
 #include <QStringView>
 
 #include <vector>
 
 namespace {
 
-enum Tag { TagB, TagI, TagU, TagSize, TagColor, TagUrl, TagImg, TagCenter, TagFont, TagNone };
+enum Tag { TagB, TagI, TagU, TagSize, TagColor, TagUrl, TagImg, TagEmail, TagQuote, TagList, TagLi, TagCode, TagCenter, TagFont, TagNone };
 
-// Element and attribute names of the elements (the first seven tags).
-const char *const ElementNames[] = {"B", "I", "U", "SIZE", "COLOR", "URL", "IMG"};
-const char *const AttributeNames[] = {nullptr, nullptr, nullptr, "size", "color", "url", "src"};
+// Element and attribute names of the elements (the tags before TagCenter).
+const char *const ElementNames[] = {"B", "I", "U", "SIZE", "COLOR", "URL", "IMG", "EMAIL", "QUOTE", "LIST", "LI", "CODE"};
+const char *const AttributeNames[] = {nullptr, nullptr, nullptr, "size", "color", "url", "src", "email", nullptr, "type", nullptr, nullptr};
+
+// Tags phpBB shows as blocks: the whitespace next to them is kept without line breaks.
+bool isBlock(Tag tag)
+{
+    return tag == TagQuote || tag == TagList || tag == TagLi || tag == TagCode;
+}
+
+// The quotes phpBB keeps nested at most (its default "max_quote_depth").
+constexpr int MaxQuoteDepth = 3;
 
 // phpBB's default maximum font size (percent); larger sizes are brought down to it.
 constexpr int MaxFontSize = 200;
 
-Tag tagByName(QStringView name)
+Tag tagByName(QStringView name, bool allFormatting)
 {
     static const struct { const char16_t *name; Tag tag; } names[] = {
         {u"b", TagB},         {u"i", TagI},     {u"u", TagU},     {u"size", TagSize},      {u"color", TagColor},
-        {u"url", TagUrl},     {u"img", TagImg}, {u"center", TagCenter}, {u"font", TagFont},
+        {u"url", TagUrl},     {u"img", TagImg}, {u"center", TagCenter}, {u"font", TagFont}, {u"email", TagEmail},
+        {u"quote", TagQuote}, {u"list", TagList}, {u"*", TagLi}, {u"code", TagCode},
     };
     for (const auto &n : names)
         if (name.compare(QStringView(n.name), Qt::CaseInsensitive) == 0)
-            return n.tag;
+            return (isBlock(n.tag) && !allFormatting) ? TagNone : n.tag;
     return TagNone;
 }
 
@@ -145,6 +156,48 @@ QString storedUrl(const QString &address, bool allowMailto)
     return out;
 }
 
+// An e-mail address phpBB's e-mail filter accepts: a local part of letters, digits and
+// the characters RFC 5322 allows, without leading, trailing or doubled dots, "@", and a
+// domain of at least two dot-separated labels of letters, digits and inner hyphens.
+QString storedEmail(const QString &value)
+{
+    static const QString localChars = QStringLiteral("!#$%&'*+/=?^_`{|}~.-");
+    const QString v = value.trimmed();
+    const qsizetype at = v.lastIndexOf(u'@');
+    if (at < 1 || at > 64 || v.size() > 254)
+        return QString();
+    const QStringView local = QStringView(v).left(at);
+    const QStringView domain = QStringView(v).mid(at + 1);
+    if (local.startsWith(u'.') || local.endsWith(u'.') || local.contains(u".."))
+        return QString();
+    for (const QChar c : local)
+        if (!(c.unicode() < 0x80 && (c.isLetterOrNumber() || localChars.contains(c))))
+            return QString();
+    const QList<QStringView> labels = domain.split(u'.');
+    if (labels.size() < 2)
+        return QString();
+    for (const QStringView label : labels) {
+        if (label.isEmpty() || label.size() > 63 || label.startsWith(u'-') || label.endsWith(u'-'))
+            return QString();
+        for (const QChar c : label)
+            if (!(c.unicode() < 0x80 && (c.isLetterOrNumber() || c == u'-')))
+                return QString();
+    }
+    return v;
+}
+
+// The type of a [list=...]: phpBB's names for 1, a, A, i and I, any other value as it is.
+QString storedListType(const QString &value)
+{
+    static const char *const types[][2] = {
+        {"1", "decimal"}, {"a", "lower-alpha"}, {"A", "upper-alpha"}, {"i", "lower-roman"}, {"I", "upper-roman"},
+    };
+    for (const auto &t : types)
+        if (value == QLatin1String(t[0]))
+            return QLatin1String(t[1]);
+    return value;
+}
+
 // A size phpBB accepts: a whole number of percent from 1; above phpBB's default maximum
 // it is brought down to that maximum rather than losing the formatting.
 QString storedSize(const QString &value)
@@ -207,11 +260,12 @@ struct Item {
     qsizetype innerFrom, innerTo;   // Whole: the address between its tags, blanks around it excluded
     QString attribute;              // XML-ready attribute value, if the element has one
     bool live;                      // becomes an element (or, for Drop, vanishes)
+    qsizetype endsItemAt = -1;      // [*] and [/list]: where the list item before them ends
 };
 
 class StoredTextBuilder {
 public:
-    explicit StoredTextBuilder(const QString &text) : d(text.constData()), n(text.size()) {}
+    StoredTextBuilder(const QString &text, bool allFormatting) : d(text.constData()), n(text.size()), all(allFormatting) {}
 
     QString build()
     {
@@ -226,8 +280,17 @@ public:
         for (const Item &it : items) {
             if (!it.live)
                 continue;
-            appendText(cursor, it.from);
+            if (it.endsItemAt >= 0) {
+                gap(cursor, it.endsItemAt, true);
+                out += u"</LI>";
+                cursor = it.endsItemAt;
+                rawUntil = skipAfter(cursor, 2);
+            }
+            const bool block = it.kind != Item::Drop && isBlock(it.tag);
+            gap(cursor, it.from, block);
             cursor = it.to;
+            if (block)
+                rawUntil = skipAfter(it.to, it.kind == Item::Open ? 1 : 2);
             switch (it.kind) {
             case Item::Drop:
                 break;
@@ -253,7 +316,7 @@ public:
                 break;
             }
         }
-        appendText(cursor, n);
+        gap(cursor, n, false);
         out += rich ? u"</r>" : u"</t>";
         return out;
     }
@@ -261,8 +324,56 @@ public:
 private:
     const QChar *d;
     qsizetype n;
+    bool all;
     std::vector<Item> items;
     QString out;
+    qsizetype rawUntil = 0; // whitespace after a block tag, up to here, takes no line breaks
+
+    bool newlineAt(qsizetype i) const { return i + 2 < n && d[i] == u'(' && d[i + 1] == u':' && d[i + 2] == u')'; }
+
+    // The end of the blanks and up to lines line breaks after position i.
+    qsizetype skipAfter(qsizetype i, int lines) const
+    {
+        while (lines > 0 && i < n) {
+            if (newlineAt(i)) {
+                --lines;
+                i += 3;
+            } else if (d[i] == u' ' || d[i] == u'\t') {
+                ++i;
+            } else {
+                break;
+            }
+        }
+        return i;
+    }
+
+    // The text from cursor to upto. Whitespace that a block tag before it claimed, and
+    // (before a block tag) the blanks and one line break right before upto, are written
+    // without line breaks, as phpBB's parser writes the whitespace around blocks.
+    void gap(qsizetype cursor, qsizetype upto, bool blockFollows)
+    {
+        if (rawUntil > cursor) {
+            const qsizetype end = qMin(rawUntil, upto);
+            appendText(cursor, end, false);
+            cursor = end;
+        }
+        qsizetype from = upto;
+        if (blockFollows) {
+            int lines = 1;
+            while (lines > 0 && from > cursor) {
+                if (from - 3 >= cursor && newlineAt(from - 3)) {
+                    --lines;
+                    from -= 3;
+                } else if (d[from - 1] == u' ' || d[from - 1] == u'\t') {
+                    --from;
+                } else {
+                    break;
+                }
+            }
+        }
+        appendText(cursor, from);
+        appendText(from, upto, false);
+    }
 
     QString decoded(qsizetype from, qsizetype to) const
     {
@@ -293,10 +404,19 @@ private:
         out += u'>';
     }
 
-    // The body and closing tag of [url]address[/url] and [img]address[/img].
+    // The body and closing tag of [url]address[/url], [img]address[/img] and
+    // [code]text[/code]; code keeps its text as it is, without line breaks, and a line
+    // break right after its opening tag is marked as ignored.
     void appendWhole(const Item &it)
     {
-        if (it.tag == TagImg) {
+        if (it.tag == TagCode) {
+            qsizetype from = it.openEnd;
+            if (newlineAt(from)) {
+                out += u"<i>(:)</i>";
+                from += 3;
+            }
+            appendText(from, it.closeFrom, false);
+        } else if (it.tag == TagImg) {
             appendText(it.openEnd, it.innerFrom);
             out += u"<URL url=\"";
             out += it.attribute;
@@ -314,12 +434,13 @@ private:
         out += u'>';
     }
 
-    // Text as element content: tokens stay, a line break gets its "<br/>".
-    void appendText(qsizetype from, qsizetype to)
+    // Text as element content: tokens stay, a line break gets its "<br/>" (unless br is
+    // false).
+    void appendText(qsizetype from, qsizetype to, bool br = true)
     {
         for (qsizetype i = from; i < to;) {
             if (const char16_t t = tokenAt(d, n, i)) {
-                if (t == u'\n')
+                if (t == u'\n' && br)
                     out += u"<br/>";
                 out.append(d + i, 3);
                 i += 3;
@@ -337,8 +458,8 @@ private:
             case u'&': out += u"&amp;"; break;
             case u'<': out += u"&lt;"; break;
             case u'>': out += u"&gt;"; break;
-            case u'\r': out += u"<br/>(:)"; break; // a lone CR (CR LF is already a token)
-            case u'\n': out += u"<br/>(:)"; break; // a raw LF would break the row
+            case u'\r': // a lone CR (CR LF is already a token)
+            case u'\n': out += br ? u"<br/>(:)" : u"(:)"; break; // a raw LF would break the row
             case u'\t': out += QChar(c); break;
             case 0xFFFE: case 0xFFFF: out += QChar(0xFFFD); break;
             default:
@@ -381,9 +502,12 @@ private:
         if (closing)
             ++j;
         const qsizetype nameFrom = j;
-        while (j < n && isAsciiLetter(d[j]))
+        if (j < n && d[j] == u'*')
             ++j;
-        const Tag tag = tagByName(QStringView(d + nameFrom, j - nameFrom));
+        else
+            while (j < n && isAsciiLetter(d[j]))
+                ++j;
+        const Tag tag = tagByName(QStringView(d + nameFrom, j - nameFrom), all);
         if (tag == TagNone)
             return false;
         it.tag = tag;
@@ -442,6 +566,19 @@ private:
             return whole(it);
         case TagImg:
             return !hasValue && whole(it);
+        case TagEmail:
+            it.attribute = hasValue ? attributeText(storedEmail(value)) : QString();
+            return !it.attribute.isEmpty();
+        case TagQuote: case TagLi:
+            return !hasValue;
+        case TagList:
+            if (hasValue) {
+                it.attribute = attributeText(storedListType(value));
+                return !it.attribute.isEmpty();
+            }
+            return true;
+        case TagCode:
+            return !hasValue && code(it);
         case TagNone:
             break;
         }
@@ -487,6 +624,38 @@ private:
         return true;
     }
 
+    // [code]...[/code]: everything up to the closing tag is text.
+    bool code(Item &it)
+    {
+        static const QString closeTag = QStringLiteral("[/code]");
+        const qsizetype k = QStringView(d, n).indexOf(closeTag, it.to, Qt::CaseInsensitive);
+        if (k < 0)
+            return false;
+        it.kind = Item::Whole;
+        it.openEnd = it.to;
+        it.innerFrom = it.innerTo = it.to;
+        it.closeFrom = k;
+        it.to = k + closeTag.size();
+        return true;
+    }
+
+    // Where a list item closed by the tag at idx ends: before the blanks and line breaks
+    // that precede that tag, as phpBB ends a block it closes implicitly.
+    qsizetype implicitItemEnd(size_t idx) const
+    {
+        qsizetype pos = items[idx].from;
+        const qsizetype floor = idx > 0 ? items[idx - 1].to : 0;
+        while (pos > floor) {
+            if (pos - 3 >= floor && newlineAt(pos - 3))
+                pos -= 3;
+            else if (d[pos - 1] == u' ' || d[pos - 1] == u'\t')
+                --pos;
+            else
+                break;
+        }
+        return pos;
+    }
+
     // Matches opening and closing tags. A closing tag closes the nearest open tag of its
     // kind; tags opened inside it and still open stay text, and so do closing tags without
     // a partner and tags left open at the end. A link inside a link stays text.
@@ -503,6 +672,23 @@ private:
                 it.live = !(it.tag == TagUrl && links > 0);
                 break;
             case Item::Open:
+                if (it.tag == TagLi) {
+                    // An item belongs in a list; the item before it ends here.
+                    if (open.empty() || (items[open.back()].tag != TagList && items[open.back()].tag != TagLi))
+                        break;
+                    if (items[open.back()].tag == TagLi) {
+                        items[open.back()].live = true;
+                        it.endsItemAt = implicitItemEnd(idx);
+                        open.pop_back();
+                    }
+                }
+                if (it.tag == TagQuote) {
+                    int depth = 0;
+                    for (const size_t o : open)
+                        depth += items[o].tag == TagQuote;
+                    if (depth >= MaxQuoteDepth)
+                        break;
+                }
                 if (it.tag == TagUrl) {
                     if (links > 0)
                         break;
@@ -511,6 +697,15 @@ private:
                 open.push_back(idx);
                 break;
             case Item::Close: {
+                // The end of a list ends its last item.
+                if (it.tag == TagList && !open.empty() && items[open.back()].tag == TagLi) {
+                    size_t list = open.size() - 1;
+                    if (list > 0 && items[open[list - 1]].tag == TagList) {
+                        items[open.back()].live = true;
+                        it.endsItemAt = implicitItemEnd(idx);
+                        open.pop_back();
+                    }
+                }
                 size_t k = open.size();
                 while (k > 0 && items[open[k - 1]].tag != it.tag)
                     --k;
@@ -532,9 +727,9 @@ private:
 
 } // namespace
 
-QString phpBBStoredText(const QString &bbcodeWithTokens)
+QString phpBBStoredText(const QString &bbcodeWithTokens, bool allFormatting)
 {
-    return StoredTextBuilder(bbcodeWithTokens).build();
+    return StoredTextBuilder(bbcodeWithTokens, allFormatting).build();
 }
 
 QString phpBBBbcodeUid()

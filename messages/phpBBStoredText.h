@@ -7,7 +7,7 @@
 // bbcodeWithTokens is the converted BBCode text as it leaves EncodeSpecialCharacters:
 // every row-breaking character stands as its three-character token ("([)", "(:)" ...).
 // The result is "<t>...</t>" when no BBCode was recognised, else "<r>...</r>" with the
-// elements B, I, U, SIZE, COLOR, URL and IMG, each keeping its original markup in
+// elements B, I, U, SIZE, COLOR, URL, IMG and EMAIL, each keeping its original markup in
 // <s>...</s> and <e>...</e>. The tokens stay where their characters were, so the result
 // still fits a row; once the tokens are turned back into their characters (which the
 // import script does in the database) it is well-formed XML:
@@ -20,7 +20,10 @@
 // - bare addresses are not turned into links;
 // - characters outside the Basic Multilingual Plane become "&#NNN;", control
 //   characters that XML forbids are removed.
-QString phpBBStoredText(const QString &bbcodeWithTokens);
+// With allFormatting, QUOTE, LIST with LI, and CODE are recognised as well (the BBCode
+// that the conversion of all formatting writes); without it they stay text as before.
+// EMAIL ([email=address]text[/email]) is recognised either way.
+QString phpBBStoredText(const QString &bbcodeWithTokens, bool allFormatting = false);
 
 // The bbcode_uid of every converted post: one fixed 8-character value.
 QString phpBBBbcodeUid();

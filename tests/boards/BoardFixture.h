@@ -116,6 +116,9 @@ struct Fixture {
         ctl->DiscusCharset = QStringLiteral("utf-8");
         ctl->CreateHiddenTopics = true;
         ctl->FindDiscusSpecialCharacters = false;
+        // The unit tests of the formatting set the option themselves; the others see the
+        // conversion of bold, centring and font tags alone.
+        ctl->ConvertAllFormatting = false;
         // Redirection pages and attachments have tests of their own.
         ctl->CreateRedirectionFiles = false;
         ctl->CreateAttachments = false;

@@ -386,7 +386,7 @@ private slots:
             QVERIFY(!box->toolTip().isEmpty());
         }
         QCOMPARE(captions, (QStringList{"Create Attachment Files", "Create Hidden Topics", "Create Discus Redirection Files",
-                                        "Find Discus Special Characters"}));
+                                        "Find Discus Special Characters", "Convert All Formatting"}));
         bool note = false;
         for (QLabel *label : options->findChildren<QLabel *>())
             note |= label->text() == QLatin1String("All selection here will dramatically increase conversion time and should only be used when absolutely needed.");

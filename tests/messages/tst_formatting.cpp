@@ -41,7 +41,7 @@ void TestFormatting::conversion_data()
                                           << "[size=150]big[/size] [color=Green]g[/color]";
     QTest::newRow("quotes in prose kept") << "He said \"hi\" to <font color=\"green\">\"Bob\"</font>"
                                           << "He said \"hi\" to [color=green]\"Bob\"[/color]";
-    QTest::newRow("signs in prose kept") << "x=-1 and y=+2 <font size=-1>small</font>" << "x=-1 and y=+2 [size=50]small[/size]";
+    QTest::newRow("signs in prose kept") << "x=-1 and y=+2 <font size=-1>small</font>" << "x=-1 and y=+2 [size=85]small[/size]";
     // The opening tag of another kind is removed later with the other tags; its closing
     // tag goes here, so no stray "[/font]" is left in the post.
     QTest::newRow("font tag of another kind") << "<font style=\"color:red\">a</font>b" << "<font style=color:red>ab";
@@ -75,9 +75,11 @@ void TestFormatting::fontSizes_data()
     QTest::newRow("5") << "5" << "150";
     QTest::newRow("6") << "6" << "175";
     QTest::newRow("7") << "7" << "200";
-    QTest::newRow("-1 made absolute") << "-1" << "50";
-    QTest::newRow("+1 made absolute") << "\"+1\"" << "50";
-    QTest::newRow("-2 made absolute") << "\"-2\"" << "85";
+    QTest::newRow("-1 from base 3") << "-1" << "85";
+    QTest::newRow("+1 from base 3") << "\"+1\"" << "125";
+    QTest::newRow("-2 from base 3") << "\"-2\"" << "50";
+    QTest::newRow("+7 kept at 7") << "+7" << "200";
+    QTest::newRow("-5 kept at 1") << "-5" << "50";
     QTest::newRow("blank before the value") << "\" 3\"" << "100";
     QTest::newRow("above 7 unchanged") << "10" << "10";
     QTest::newRow("percentage unchanged") << "150" << "150";

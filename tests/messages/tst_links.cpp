@@ -85,8 +85,13 @@ void TestLinks::anchors_data()
     QTest::newRow("address shown as the link text")
         << "<a href=\"/discus/messages/12/345.html\">/discus/messages/12/345.html</a>"
         << "[url=" + Forum + "viewtopic.php?f=3&t=17]" + Forum + "viewtopic.php?f=3&t=17[/url]";
-    QTest::newRow("another site unchanged") << "<a href=\"http://elsewhere.org/page.html\">there</a>"
-                                            << "<a href=\"http://elsewhere.org/page.html\">there</a>";
+    QTest::newRow("another site keeps its address") << "<a href=\"http://elsewhere.org/page.html\">there</a>"
+                                                    << "[url=http://elsewhere.org/page.html]there[/url]";
+    QTest::newRow("host-less, same folder") << "<a href=\"photo.html\">p</a>" << "[url=http://old.example.org/discus/messages/12/photo.html]p[/url]";
+    QTest::newRow("host-less, other folder") << "<a href=\"/discus/clipart/a.gif\">a</a>" << "[url=http://old.example.org/discus/clipart/a.gif]a[/url]";
+    QTest::newRow("mailto") << "<a href=\"mailto:a@b.org?subject=x\"><b>mail</b></a>" << "[email=a@b.org]<b>mail</b>[/email]";
+    QTest::newRow("other scheme keeps its text") << "<a href=\"javascript:x()\">t</a>" << "<a href=\"javascript:x()\">t</a>";
+    QTest::newRow("ftp, empty text") << "<a href='ftp://f.org/a b'></a>" << "[url=ftp://f.org/a%20b]ftp://f.org/a%20b[/url]";
     QTest::newRow("show.cgi unchanged") << "<a href=\"/discus/messages/show.cgi?12/345\">s</a>"
                                         << "<a href=\"/discus/messages/show.cgi?12/345\">s</a>";
     QTest::newRow("showpage.html unchanged") << "<a href=\"/discus/messages/12/showpage.html\">s</a>"
@@ -99,7 +104,7 @@ void TestLinks::anchors_data()
                                               << "<a href=\"/discus/messages/12/345.jpg\">pic</a>";
     QTest::newRow("unchanged anchor, then a converted one")
         << "<a href=\"http://elsewhere.org/\">e</a> and <a href=\"/discus/messages/12/345.html\">x</a>!"
-        << "<a href=\"http://elsewhere.org/\">e</a> and " + topicLink("3", "17", "x") + "!";
+        << "[url=http://elsewhere.org/]e[/url] and " + topicLink("3", "17", "x") + "!";
     QTest::newRow("anchor without its end tag") << "<a href=\"/discus/messages/12/345.html\">x" << "<a href=\"/discus/messages/12/345.html\">x";
 }
 
@@ -108,6 +113,9 @@ void TestLinks::anchors()
     QFETCH(QString, text);
     QFETCH(QString, expected);
     LinkFixture f;
+    f.ctl->DiscusWebsite = QStringLiteral("http://old.example.org");
+    f.run->dataIndex.at(f.run->CurrentLevel).pagePath = f.ctl->DiscusMessageFolder + QStringLiteral("12/120.html");
+    QCOMPARE(DiscusPageAddress(*f.run), QStringLiteral("http://old.example.org/discus/messages/12/120.html"));
     QCOMPARE(f.links(text), expected);
     QVERIFY(!f.run->stopped());
     QVERIFY(f.view.messages.isEmpty());
@@ -228,7 +236,7 @@ void TestLinks::manyAnchorsInALongPost()
         text += QStringLiteral("Paragraph %1 <a href=\"/discus/messages/12/345.html\">link %1</a> and "
                                "<a href=\"http://elsewhere.org/\">out %1</a><br>\n").arg(i);
         expected += QStringLiteral("Paragraph %1 ").arg(i) + topicLink("3", "17", QStringLiteral("link %1").arg(i))
-            + QStringLiteral(" and <a href=\"http://elsewhere.org/\">out %1</a><br>\n").arg(i);
+            + QStringLiteral(" and [url=http://elsewhere.org/]out %1[/url]<br>\n").arg(i);
     }
     QCOMPARE(f.links(text), expected);
 }
