@@ -386,6 +386,9 @@ private:
             lineBreak(next);
             return;
         }
+        // Table frames give no break of their own (their rows and cells do).
+        if (name == u"table" || name == u"tbody" || name == u"thead" || name == u"tfoot")
+            return;
         if (!closing && (name == u"p" || name == u"div" || name == u"tr")) {
             if (!out.isEmpty() && !out.endsWith(u'\n')) // a new block starts on a new line
                 out += u'\n';

@@ -394,7 +394,8 @@ private:
     {
         out += u'<';
         out += QLatin1String(ElementNames[it.tag]);
-        if (AttributeNames[it.tag]) {
+        // A list without a type has no attribute; every other named attribute is written.
+        if (AttributeNames[it.tag] && !(it.tag == TagList && it.attribute.isEmpty())) {
             out += u' ';
             out += QLatin1String(AttributeNames[it.tag]);
             out += u"=\"";
