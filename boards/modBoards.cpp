@@ -166,7 +166,7 @@ void phpBB3WriteForumsFile(ConversionRun &run, const QString &name, qint32 &foru
         // The description in phpBB's stored form, as phpBB writes a description with BBCode
         // and links on; the uid goes with a bitfield only.
         if (!description.isEmpty()) {
-            row.forum_desc = phpBBStoredText(description);
+            row.forum_desc = phpBBStoredText(description, run.ctl.ConvertAllFormatting);
             row.forum_desc_bitfield = phpBBStoredBitfield(row.forum_desc);
             if (!row.forum_desc_bitfield.isEmpty())
                 row.forum_desc_uid = phpBBBbcodeUid();

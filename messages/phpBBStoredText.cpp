@@ -748,7 +748,8 @@ QString phpBBStoredBitfield(const QString &stored)
     static const struct {
         const char16_t *open;
         int id;
-    } elements[] = {{u"<B>", 1}, {u"<I>", 2}, {u"<IMG ", 4}, {u"<SIZE ", 5}, {u"<COLOR ", 6}, {u"<U>", 7}};
+    } elements[] = {{u"<QUOTE>", 0}, {u"<B>", 1},     {u"<I>", 2},     {u"<IMG ", 4},   {u"<SIZE ", 5},
+                       {u"<COLOR ", 6}, {u"<U>", 7}, {u"<CODE>", 8}, {u"<LIST", 9}, {u"<EMAIL ", 10}};
     QByteArray bits;
     const auto set = [&bits](int id) {
         if (bits.size() <= id / 8)

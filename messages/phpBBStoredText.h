@@ -30,7 +30,8 @@ QString phpBBBbcodeUid();
 
 // ---- Forum descriptions ---------------------------------------------------------------
 // What phpBB writes beside a stored text: the bitfield of the BBCodes the text uses
-// (base64 of one bit per BBCode id: b 1, i 2, url 3, img 4, size 5, color 6, u 7; the
+// (base64 of one bit per BBCode id: quote 0, b 1, i 2, url 3, img 4, size 5, color 6, u 7,
+// code 8, list 9, email 10; the
 // link phpBB puts inside an image does not count), "" for a text without BBCode.
 QString phpBBStoredBitfield(const QString &stored);
 // The options of a forum description stored with BBCode and links on (smilies off):
