@@ -182,6 +182,8 @@ void phpBB3WriteForumsFile(ConversionRun &run, const QString &name, qint32 &foru
         run.ForumParents.append(parentId);
 
         WriteFileLine(run, row.BuildString(), run.forums, QStringLiteral("phpBB3_forums"));
+        if (row.forum_type == 0)
+            ++run.tally.categories;
 
         // The latest forum of a name wins the lookups by that name.
         run.ForumIdsByName.remove(forumName);

@@ -4,6 +4,7 @@
 #include "boards/DataIndex.h"
 #include "convert/ConvertController.h"
 #include "convert/KeyedCollection.h"
+#include "convert/RunTally.h"
 #include "members/clsMember.h"
 #include "output/ImportFile.h"
 
@@ -76,6 +77,9 @@ public:
     // written in reverse, numbered oldest first).
     bool PostsNewestFirst = false;
     // End of board walk and posts reader additions.
+
+    // What the final report tells, and the progress of the page walk.
+    RunTally tally;
 
     // Special character table (sequence -> replacement) and the redirection template.
     KeyedCollection<QString> SpecialCharacters;

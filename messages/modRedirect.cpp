@@ -139,5 +139,6 @@ void SaveRedirectFile(ConversionRun &run, const QString &pagePath, qint32 number
         page.replace(QStringLiteral("CCCCC"), RedirectHtmlText(c), Qt::CaseInsensitive);
         page.replace(QStringLiteral("ZZZZZ"), ctl.phpBB3ForumAddr, Qt::CaseInsensitive);
         WriteFileData(ctl, file, asciiHtml(page));
+        ++run.tally.redirectionPages;
     });
 }
