@@ -188,6 +188,7 @@ int runBatch(const QString &settingsFile, const QStringList &assignments)
                 // A charset named on the command line is the user's choice: the pages are
                 // not asked for theirs.
                 ctl.DiscusCharset = s.second.trimmed();
+                ctl.saveSetting(QStringLiteral("Charset"), ctl.DiscusCharset);
             } else if (control == QLatin1String("cboPhpBB3Version")) {
                 ctl.cboPhpBB3Version_Click();
             }
