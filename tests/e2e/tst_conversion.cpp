@@ -500,6 +500,8 @@ QStringList errorLogProblems(const QString &out)
     const QStringList lines = qbtest::readText(out + QStringLiteral("/LogError.txt")).split(QStringLiteral("\r\n"));
     for (const QString &line : lines) {
         const QString l = line.trimmed();
+        if (l == QLatin1String("Conversion Complete")) // the closing report
+            break;
         if (l.isEmpty() || l == QChar(0xFEFF) || l.startsWith(QLatin1String("Conversion Start")) ||
             l.startsWith(QLatin1String("Conversion Stop: ")) || l.startsWith(QLatin1String("Elapsed Time: ")) ||
             l.startsWith(QLatin1String("Replacable character array file")) ||
@@ -664,6 +666,23 @@ QString TestConversion::convertInProcess(const Loaded &l, const QString &ini)
     // The closing report is the only message box of a clean run.
     if (view.messages != QStringList{ctl.LastReport})
         return QStringLiteral("Message boxes:\n") + view.messages.join(QStringLiteral("\n--\n"));
+    // Its counts are the rows written.
+    const auto rows = [&](const char *table) {
+        qint64 n = 0;
+        for (const QString &f : QDir(l.out).entryList({QStringLiteral("%1*.txt").arg(QLatin1String(table))}, QDir::Files))
+            n += qbtest::readBytes(l.out + QLatin1Char('/') + f).count("\r\n");
+        return n;
+    };
+    const auto count = [&](const QString &label) {
+        const QRegularExpressionMatch m =
+            QRegularExpression(QStringLiteral("\r\n") + label + QStringLiteral(": (\\d+)\r\n")).match(ctl.LastReport);
+        return m.hasMatch() ? m.captured(1).toLongLong() : -1;
+    };
+    const qint64 forums = count(QStringLiteral("Categories")) + count(QStringLiteral("Forums"));
+    if (forums != rows("phpBB3_forums") || count(QStringLiteral("Topics")) != rows("phpBB3_topics")
+        || count(QStringLiteral("Posts")) != rows("phpBB3_posts") || count(QStringLiteral("Members")) != rows("phpBB3_users")
+        || count(QStringLiteral("Groups")) != rows("phpBB3_groups"))
+        return QStringLiteral("Report counts differ from the rows written:\n") + ctl.LastReport;
     return QString();
 }
 

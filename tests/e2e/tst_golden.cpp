@@ -148,7 +148,12 @@ const QRegularExpression &stamp()
     return re;
 }
 
-bool isLog(const QString &path) { return QFileInfo(path).fileName().startsWith(QLatin1String("Log")); }
+// The logs and the run's report carry the clock.
+bool isLog(const QString &path)
+{
+    const QString name = QFileInfo(path).fileName();
+    return name.startsWith(QLatin1String("Log")) || name == QLatin1String("Conversion Report.html");
+}
 
 QString normalisedText(QString text, const Places &places, bool log)
 {

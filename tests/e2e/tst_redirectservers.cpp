@@ -105,6 +105,9 @@ void TestRedirectServers::initTestCase()
     view.setText(QStringLiteral("txtDiscusWebsite"), QStringLiteral("http://www.kestrel-valley-birders.example"));
     view.setText(QStringLiteral("txtphpBB3ForumAddr"), kForumAddress);
     view.setText(QStringLiteral("txtDefaultAdmin"), QStringLiteral("admin"));
+    view.setText(QStringLiteral("txtDefaultUsers"), QStringLiteral("57"));
+    view.setText(QStringLiteral("txtDefaultGroups"), QStringLiteral("7"));
+    view.setText(QStringLiteral("txtSplitMBSize"), QStringLiteral("50"));
     ctl.cmdConvert_Click();
     QCOMPARE(ctl.LastRunResult, ConvertController::RunResult::Completed);
 
