@@ -18,6 +18,11 @@ void writeBytes(const QString &path, const QByteArray &bytes); // creates the fo
 // The file's text, decoded from UTF-16LE when it starts with FF FE, else from UTF-8.
 QString readText(const QString &path);
 
+// Runs `quillbridge --convert --settings ini` with one --set per entry (the program is
+// QB_PROGRAM, else the build folder's); stdout and stderr go to ini + ".stdout"/".stderr".
+// Returns an error text, empty when the run exited 0.
+QString runBatchConversion(const QString &ini, const QStringList &sets);
+
 // A view that records message boxes and opened documents and answers the folder picker.
 class RecorderView : public MapView {
 public:
