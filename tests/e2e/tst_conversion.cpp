@@ -19,7 +19,6 @@
 #include <QFileInfo>
 #include <QDirIterator>
 #include <QHash>
-#include <QProcess>
 #include <QRegularExpression>
 #include <QSet>
 #include <QStringDecoder>
@@ -688,37 +687,17 @@ QString TestConversion::convertInProcess(const Loaded &l, const QString &ini)
 
 QString TestConversion::convertInBatch(const Loaded &l, const QString &ini)
 {
-    const QString program = qEnvironmentVariable("QB_PROGRAM", qbtest::buildDir() + QStringLiteral("/quillbridge"));
-    QStringList args{QStringLiteral("--convert"), QStringLiteral("--settings"), ini};
-    for (const QString &set : {QStringLiteral("DiscusRootFolder=") + l.root,
-                               QStringLiteral("phpBB3_OutputFolder=") + l.out,
-                               QStringLiteral("DiscusWebsite=") + kWebsite,
-                               QStringLiteral("phpBB3ForumAddr=") + kForumAddress,
-                               QStringLiteral("phpBB3_Admin=") + kAdmin,
-                               QStringLiteral("phpBB3_Users=%1").arg(l.sc.users),
-                               QStringLiteral("phpBB3_Groups=%1").arg(kGroups),
-                               QStringLiteral("phpBB3Version=") + l.release(),
-                               QStringLiteral("Charset=") + QString::fromLatin1(l.sc.charset),
-                               QStringLiteral("Display=1"),
-                               QStringLiteral("Log=1")})
-        args << QStringLiteral("--set") << set;
-    QProcess p;
-    const QString stdoutFile = ini + QStringLiteral(".stdout"), stderrFile = ini + QStringLiteral(".stderr");
-    p.setStandardOutputFile(stdoutFile);
-    p.setStandardErrorFile(stderrFile);
-    p.start(program, args);
-    if (!p.waitForStarted(30000))
-        return QStringLiteral("Cannot start %1: %2").arg(program, p.errorString());
-    if (!p.waitForFinished(10 * 60 * 1000)) {
-        p.kill();
-        p.waitForFinished(5000);
-        return QStringLiteral("The batch conversion did not finish in time");
-    }
-    if (p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0)
-        return QStringLiteral("quillbridge --convert exited with %1:\n%2")
-            .arg(p.exitStatus() == QProcess::NormalExit ? QString::number(p.exitCode()) : QStringLiteral("a crash"),
-                 QString::fromUtf8(qbtest::readBytes(stderrFile)).right(3000));
-    return QString();
+    return qbtest::runBatchConversion(ini, {QStringLiteral("DiscusRootFolder=") + l.root,
+                                               QStringLiteral("phpBB3_OutputFolder=") + l.out,
+                                               QStringLiteral("DiscusWebsite=") + kWebsite,
+                                               QStringLiteral("phpBB3ForumAddr=") + kForumAddress,
+                                               QStringLiteral("phpBB3_Admin=") + kAdmin,
+                                               QStringLiteral("phpBB3_Users=%1").arg(l.sc.users),
+                                               QStringLiteral("phpBB3_Groups=%1").arg(kGroups),
+                                               QStringLiteral("phpBB3Version=") + l.release(),
+                                               QStringLiteral("Charset=") + QString::fromLatin1(l.sc.charset),
+                                               QStringLiteral("Display=1"),
+                                               QStringLiteral("Log=1")});
 }
 
 void TestConversion::prepare(const Scenario &sc)
