@@ -3,13 +3,16 @@
 //   quillbridge --convert [--settings FILE] [--set Key=Value]...
 #include "convert/BatchView.h"
 #include "convert/ConvertController.h"
+#include "convert/SettingsKeys.h"
 #include "convert/frmConvert.h"
 #include "convert/frmOptions.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QStandardPaths>
 #include <QTextStream>
 
@@ -24,18 +27,18 @@ QString programFolder()
     return QDir(QCoreApplication::applicationDirPath()).absolutePath() + QLatin1Char('/');
 }
 
-// quillbridge.ini beside the program when that folder is writable, else in the user's
-// configuration folder.
+// quillbridge.ini beside the program when it is there already or that folder is writable
+// (a copy run from its own folder); otherwise the user's own configuration folder, so an
+// installed program works and every user of the machine keeps their own settings.
 QString defaultSettingsFile()
 {
     const QString name = QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName() + QStringLiteral(".ini");
-    const QFileInfo dir(QCoreApplication::applicationDirPath());
-    if (dir.isWritable())
-        return programFolder() + name;
-    QString config = qEnvironmentVariable("XDG_CONFIG_HOME");
-    if (config.isEmpty())
-        config = QDir::homePath() + QStringLiteral("/.config");
-    return config + QStringLiteral("/quillbridge/") + name;
+    const QString beside = programFolder() + name;
+    if (QFileInfo::exists(beside) || QFileInfo(QCoreApplication::applicationDirPath()).isWritable())
+        return beside;
+    const QString config = QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation);
+    QDir().mkpath(config);
+    return config + QStringLiteral("/quillbridge.ini");
 }
 
 // The Docs folder beside the program, else the installed one.
@@ -47,99 +50,157 @@ QString docsFolder()
     return QDir::cleanPath(programFolder() + QStringLiteral("../share/quillbridge/Docs")) + QLatin1Char('/');
 }
 
-struct FieldKey {
-    const char *key;
-    const char *control;
-    void (ConvertController::*lostFocus)();
-};
+// The field handlers --set runs after editing a field, exactly as leaving the field in the
+// window would.
+const QHash<QString, void (ConvertController::*)()> &lostFocusHandlers()
+{
+    static const QHash<QString, void (ConvertController::*)()> handlers = {
+        {QStringLiteral("txtDiscusRootFolder"), &ConvertController::txtDiscusRootFolder_LostFocus},
+        {QStringLiteral("txtphpBB3OutputFolder"), &ConvertController::txtphpBB3OutputFolder_LostFocus},
+        {QStringLiteral("txtDiscusWebsite"), &ConvertController::txtDiscusWebsite_LostFocus},
+        {QStringLiteral("txtphpBB3ForumAddr"), &ConvertController::txtphpBB3ForumAddr_LostFocus},
+        {QStringLiteral("txtSplitMBSize"), &ConvertController::txtSplitMBSize_LostFocus},
+        {QStringLiteral("txtDefaultAdmin"), &ConvertController::txtDefaultAdmin_LostFocus},
+        {QStringLiteral("txtDefaultUsers"), &ConvertController::txtDefaultUsers_LostFocus},
+        {QStringLiteral("txtDefaultGroups"), &ConvertController::txtDefaultGroups_LostFocus},
+    };
+    return handlers;
+}
 
-// Settings keys that belong to a field of the window: --set edits the field and runs its
-// lost-focus handling, exactly as typing into the window would.
-const FieldKey fieldKeys[] = {
-    {"DiscusRootFolder", "txtDiscusRootFolder", &ConvertController::txtDiscusRootFolder_LostFocus},
-    {"phpBB3_OutputFolder", "txtphpBB3OutputFolder", &ConvertController::txtphpBB3OutputFolder_LostFocus},
-    {"DiscusWebsite", "txtDiscusWebsite", &ConvertController::txtDiscusWebsite_LostFocus},
-    {"phpBB3ForumAddr", "txtphpBB3ForumAddr", &ConvertController::txtphpBB3ForumAddr_LostFocus},
-    {"SplitMBSize", "txtSplitMBSize", &ConvertController::txtSplitMBSize_LostFocus},
-    {"phpBB3_Admin", "txtDefaultAdmin", &ConvertController::txtDefaultAdmin_LostFocus},
-    {"phpBB3_Users", "txtDefaultUsers", &ConvertController::txtDefaultUsers_LostFocus},
-    {"phpBB3_Groups", "txtDefaultGroups", &ConvertController::txtDefaultGroups_LostFocus},
-};
+QString helpText(const QString &program, const QString &settingsFile)
+{
+    QString t;
+    QTextStream out(&t);
+    out << "Usage: " << program << " [--settings FILE]\n"
+        << "       " << program << " --convert [--settings FILE] [--set Key=Value]...\n"
+        << "       " << program << " --help | --version\n\n"
+        << "Converts a Discus discussion board into phpBB3 import files and one SQL script that\n"
+        << "loads them. Without --convert the window opens.\n\n"
+        << "Options:\n"
+        << "  --convert          run one conversion without a window, with the saved settings\n"
+        << "  --settings FILE    use this settings file (default: " << settingsFile << ")\n"
+        << "  --set Key=Value    set a settings key for this run (repeatable); the values are\n"
+        << "                     saved once the run's checks have passed\n"
+        << "  -h, --help         show this help\n"
+        << "  -v, --version      show the version\n\n"
+        << "Settings keys (section [Settings] of the settings file):\n";
+    for (const SettingKey &k : settingKeys()) {
+        out << "  " << QString::fromLatin1(k.key).leftJustified(28) << QString::fromUtf8(k.meaning) << "\n"
+            << "  " << QString(28, QLatin1Char(' ')) << "default: "
+            << (*k.def ? QString::fromUtf8(k.def) : QStringLiteral("(empty)")) << "\n";
+    }
+    out << "\nExit codes:\n"
+        << "  0  the conversion completed\n"
+        << "  1  the conversion was refused (a setting failed its check), cancelled (Ctrl+C) or\n"
+        << "     stopped by an error; the message is on stderr\n"
+        << "  2  bad arguments: an unknown option or settings key, or a bad --set value\n\n"
+        << "Progress goes to stdout (on a terminal, a progress line on stderr too); messages\n"
+        << "and the final report go to stderr.\n";
+    return t;
+}
 
-const struct {
-    const char *key;
-    const char *control;
-} checkKeys[] = {
-    {"Display", "chkShowProgress"},
-    {"Log", "chkLogProgress"},
-    {"CreateAttachments", "chkCreateAttachments"},
-    {"CreateHiddenTopics", "chkCreateHiddenTopics"},
-    {"CreateRedirectionFiles", "chkCreateRedirectionFiles"},
-    {"FindDiscusSpecialCharacters", "chkFindDiscusSpecialCharacters"},
-    {"ConvertAllFormatting", "chkConvertAllFormatting"},
+// The settings file as it was before the run, put back when the run is refused so that
+// --set values are kept only for a run that passed its checks.
+struct SettingsSnapshot {
+    explicit SettingsSnapshot(const QString &path) : path(path)
+    {
+        QFile f(path);
+        existed = f.open(QIODevice::ReadOnly);
+        if (existed)
+            bytes = f.readAll();
+    }
+    void restore() const
+    {
+        if (!existed) {
+            QFile::remove(path);
+            return;
+        }
+        QFile f(path);
+        if (f.open(QIODevice::WriteOnly | QIODevice::Truncate))
+            f.write(bytes);
+    }
+    QString path;
+    QByteArray bytes;
+    bool existed = false;
 };
 
 int runBatch(const QString &settingsFile, const QStringList &assignments)
 {
     QTextStream err(stderr);
-    QList<QPair<QString, QString>> sets;
+    QList<QPair<const SettingKey *, QString>> sets;
     for (const QString &a : assignments) {
         const int eq = a.indexOf(QLatin1Char('='));
         if (eq <= 0) {
             err << "quillbridge: --set expects Key=Value, got \"" << a << "\"\n";
             return BadArguments;
         }
-        sets.append({a.left(eq).trimmed(), a.mid(eq + 1)});
-        // The target phpBB release is a choice of the options dialog's drop-down.
-        if (sets.last().first.compare(QLatin1String("phpBB3Version"), Qt::CaseInsensitive) == 0
-            && sets.last().second.trimmed() != QLatin1String("3.3") && sets.last().second.trimmed() != QLatin1String("3.2")) {
-            err << "quillbridge: phpBB3Version must be 3.3 or 3.2, got \"" << sets.last().second << "\"\n";
+        const QString key = a.left(eq).trimmed();
+        const QString value = a.mid(eq + 1);
+        const SettingKey *known = findSettingKey(key);
+        if (!known) {
+            err << "quillbridge: unknown settings key \"" << key << "\"; did you mean \"" << closestSettingKey(key)
+                << "\"? (--help lists the keys)\n";
             return BadArguments;
         }
+        // The target phpBB release is a choice of the options dialog's drop-down.
+        if (qstrcmp(known->key, "phpBB3Version") == 0 && value.trimmed() != QLatin1String("3.3")
+            && value.trimmed() != QLatin1String("3.2")) {
+            err << "quillbridge: phpBB3Version must be 3.3 or 3.2, got \"" << value << "\"\n";
+            return BadArguments;
+        }
+        if (const CountField *count = findCountField(QLatin1String(known->key))) {
+            const QString problem = checkCountField(*count, value);
+            if (!problem.isEmpty()) {
+                err << "quillbridge: --set " << known->key << ": " << problem << "\n";
+                return BadArguments;
+            }
+        }
+        sets.append({known, value});
     }
 
+    const SettingsSnapshot before(settingsFile);
     BatchView view;
     ConvertController ctl(view, settingsFile, programFolder());
     ctl.DocsFolder = docsFolder();
     view.setController(&ctl);
     BatchView::installInterruptHandler();
 
-    // Keys without a field are stored before start-up reads the settings.
-    for (const auto &s : sets) {
-        bool field = false;
-        for (const FieldKey &f : fieldKeys)
-            field |= s.first.compare(QLatin1String(f.key), Qt::CaseInsensitive) == 0;
-        for (const auto &c : checkKeys)
-            field |= s.first.compare(QLatin1String(c.key), Qt::CaseInsensitive) == 0;
-        field |= s.first.compare(QLatin1String("phpBB3Version"), Qt::CaseInsensitive) == 0;
-        if (!field)
-            ctl.saveSetting(s.first, s.second);
-    }
+    // Keys without a control are stored before start-up reads the settings.
+    for (const auto &s : sets)
+        if (s.first->kind == SettingKind::Stored)
+            ctl.saveSetting(QLatin1String(s.first->key), s.second);
     ctl.FormLoad();
     for (const auto &s : sets) {
-        for (const FieldKey &f : fieldKeys)
-            if (s.first.compare(QLatin1String(f.key), Qt::CaseInsensitive) == 0) {
-                view.setText(QLatin1String(f.control), s.second);
-                (ctl.*f.lostFocus)();
+        const QString control = QLatin1String(s.first->control);
+        switch (s.first->kind) {
+        case SettingKind::Field:
+            view.setText(control, s.second);
+            if (const auto handler = lostFocusHandlers().value(control))
+                (ctl.*handler)();
+            break;
+        case SettingKind::CheckBox:
+            view.setChecked(control, s.second.trimmed() != QLatin1String("0"));
+            ctl.checkBox_Click(control);
+            break;
+        case SettingKind::Choice:
+            view.setText(control, s.second.trimmed());
+            if (control == QLatin1String("cboCharset")) {
+                // A charset named on the command line is the user's choice: the pages are
+                // not asked for theirs.
+                ctl.DiscusCharset = s.second.trimmed();
+                ctl.saveSetting(QStringLiteral("Charset"), ctl.DiscusCharset);
+            } else if (control == QLatin1String("cboPhpBB3Version")) {
+                ctl.cboPhpBB3Version_Click();
             }
-        for (const auto &c : checkKeys)
-            if (s.first.compare(QLatin1String(c.key), Qt::CaseInsensitive) == 0) {
-                view.setChecked(QLatin1String(c.control), s.second.trimmed() != QLatin1String("0"));
-                ctl.checkBox_Click(QLatin1String(c.control));
-            }
-        if (s.first.compare(QLatin1String("Charset"), Qt::CaseInsensitive) == 0) {
-            // A charset named on the command line is the user's choice: the pages are
-            // not asked for theirs.
-            view.setText(QStringLiteral("cboCharset"), s.second.trimmed());
-            ctl.DiscusCharset = s.second.trimmed();
-        }
-        if (s.first.compare(QLatin1String("phpBB3Version"), Qt::CaseInsensitive) == 0) {
-            view.setText(QStringLiteral("cboPhpBB3Version"), s.second.trimmed());
-            ctl.cboPhpBB3Version_Click();
+            break;
+        case SettingKind::Stored:
+            break;
         }
     }
 
     ctl.cmdConvert_Click();
+    if (ctl.LastRunResult == ConvertController::RunResult::NotStarted)
+        before.restore();
     return ctl.LastRunResult == ConvertController::RunResult::Completed ? Completed : Stopped;
 }
 
@@ -172,7 +233,9 @@ int main(int argc, char **argv)
         return BadArguments;
     }
     if (parser.isSet(helpOption)) {
-        QTextStream(stdout) << parser.helpText();
+        QCoreApplication app(argc, argv);
+        const QString settingsFile = parser.isSet(settingsOption) ? parser.value(settingsOption) : defaultSettingsFile();
+        QTextStream(stdout) << helpText(QFileInfo(app.applicationFilePath()).fileName(), settingsFile);
         return Completed;
     }
     if (parser.isSet(versionOption)) {

@@ -192,6 +192,9 @@ void phpBB3WriteForumsFile(ConversionRun &run, const QString &name, qint32 &foru
         run.ForumParents.append(parentId);
 
         WriteFileLine(run, row.BuildString(), run.forums, QStringLiteral("phpBB3_forums"));
+        // Forums at the top of the tree become phpBB categories (the script's finishing part).
+        if (row.parent_id == 0)
+            ++run.tally.categories;
 
         // The latest forum of a name wins the lookups by that name.
         run.ForumIdsByName.remove(forumName);

@@ -80,6 +80,7 @@ void DiscusProcessBoardTopics(ConversionRun &run, const QString &page, const QSt
         return;
     if (run.CurrentLevel >= MaxWalkDepth) {
         run.DisplayInfo(QStringLiteral("Page Nesting Deeper Than 200 Levels - ") + page + CrLf, true, true, true);
+        run.tally.skipped(QStringLiteral("nested deeper than 200 levels"), page);
         return;
     }
     run.CurrentPageHidden = false;
@@ -120,12 +121,15 @@ void DiscusProcessBoardTopics(ConversionRun &run, const QString &page, const QSt
         lv().pageNumber = pageNumber;
 
         if (!pageExists(run, pagePath)) {
-            if (!ctl.CreateHiddenTopics)
+            if (!ctl.CreateHiddenTopics) {
+                run.tally.skipped(QStringLiteral("not in the messages folder (hidden topics are switched off)"), pagePath);
                 return;
+            }
             if (!pageExists(run, securePath)) {
                 run.DisplayInfo(QStringLiteral("File Does Not Exist - ") + pagePath + QStringLiteral(" nor does ") + CrLf
                                     + QStringLiteral("    ") + securePath + CrLf,
                                 true, true, true);
+                run.tally.skipped(QStringLiteral("file not found in the messages nor the secure folder"), pagePath);
                 return;
             }
             pagePath = securePath;
@@ -138,14 +142,20 @@ void DiscusProcessBoardTopics(ConversionRun &run, const QString &page, const QSt
         const QString key = walkKey(pagePath);
         if (run.WalkPagePaths.contains(key)) {
             run.DisplayInfo(QStringLiteral("Page Already Being Processed - ") + pagePath + CrLf, true, true, true);
+            run.tally.skipped(QStringLiteral("links back to a page being converted"), pagePath);
             return;
         }
         run.WalkPagePaths.insert(key);
         walkKeyAdded = key;
 
         QString content;
-        if (!GetFileDataCharset(ctl, pagePath, content, QString(), true))
+        run.tally.progress.pageDone();
+        ctl.view.progressBar(run.tally.progress.done(), run.tally.progress.total(), run.tally.progress.secondsLeft());
+        if (!GetFileDataCharset(ctl, pagePath, content, QString(), true)) {
+            run.tally.skipped(QStringLiteral("could not be read"), pagePath);
             return;
+        }
+        run.tally.currentPage = QDir::toNativeSeparators(pagePath);
         lv().pageContent = content;
 
         QString topicName, pageName, topicNumber;

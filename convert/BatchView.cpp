@@ -1,10 +1,12 @@
 #include "convert/BatchView.h"
 
 #include "convert/ConvertController.h"
+#include "convert/ProgressMeter.h"
 
 #include <atomic>
 #include <csignal>
 #include <cstdio>
+#include <unistd.h>
 
 namespace {
 std::atomic<bool> g_interrupted{false};
@@ -23,10 +25,34 @@ QString forConsole(const QString &text)
 }
 } // namespace
 
-BatchView::BatchView() : m_out(stdout), m_err(stderr) {}
+BatchView::BatchView() : m_out(stdout), m_err(stderr), m_terminal(isatty(fileno(stderr)) == 1) {}
+
+void BatchView::clearStatus()
+{
+    if (!m_statusShown)
+        return;
+    m_err << "\r\x1b[K";
+    m_err.flush();
+    m_statusShown = false;
+}
+
+void BatchView::progressBar(qint64 done, qint64 total, qint64 secondsLeft)
+{
+    if (!m_terminal || total <= 0)
+        return;
+    m_out.flush();
+    QString line = QStringLiteral("\r\x1b[KConverting: %1% (%2 of %3 pages)").arg(done * 100 / total).arg(done).arg(total);
+    const QString left = ProgressMeter::timeLeftText(secondsLeft);
+    if (!left.isEmpty())
+        line += QStringLiteral(", ") + left.left(1).toLower() + left.mid(1);
+    m_err << line;
+    m_err.flush();
+    m_statusShown = true;
+}
 
 void BatchView::progressAppend(const QString &text)
 {
+    clearStatus();
     m_out << forConsole(text);
     m_out.flush();
 }
@@ -39,6 +65,7 @@ void BatchView::progressSet(const QString &text)
 
 void BatchView::messageBox(const QString &text)
 {
+    clearStatus();
     m_out.flush();
     m_err << forConsole(text) << '\n';
     m_err.flush();

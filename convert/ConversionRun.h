@@ -4,6 +4,7 @@
 #include "boards/DataIndex.h"
 #include "convert/ConvertController.h"
 #include "convert/KeyedCollection.h"
+#include "convert/RunTally.h"
 #include "members/clsMember.h"
 #include "output/ImportFile.h"
 #include "output/phpMyAdminScript.h"
@@ -51,7 +52,6 @@ public:
     KeyedCollection<GroupPtr> GroupsByName;
     QVector<qint32> MemberPostCounts = QVector<qint32>(101, 0); // indexes 0..100
     // Member-file lines that made no member (damaged, too short, blank user name).
-    qint32 MemberLinesSkipped = 0;
 
     // Forums.
     qint32 ForumIdCounter = 0;
@@ -85,6 +85,9 @@ public:
     // written in reverse, numbered oldest first).
     bool PostsNewestFirst = false;
     // End of board walk and posts reader additions.
+
+    // What the final report tells, and the progress of the page walk.
+    RunTally tally;
 
     // Special character table (sequence -> replacement) and the redirection template.
     KeyedCollection<QString> SpecialCharacters;

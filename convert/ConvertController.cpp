@@ -3,6 +3,8 @@
 #include "convert/ConvertController.h"
 
 #include "convert/IdLimits.h"
+#include "convert/SettingsKeys.h"
+
 #include "output/TextCleaning.h"
 #include "output/TextFiles.h"
 #include "output/phpBBScript.h"
@@ -159,15 +161,17 @@ void ConvertController::FormLoad()
     show(QStringLiteral("txtphpBB3ForumAddr"), QStringLiteral("phpBB3ForumAddr"), QString());
     show(QStringLiteral("txtSplitMBSize"), QStringLiteral("SplitMBSize"), QStringLiteral("50"));
     show(QStringLiteral("txtDefaultAdmin"), QStringLiteral("phpBB3_Admin"), QString());
-    phpBB3DefaultUsers = leadingCount(show(QStringLiteral("txtDefaultUsers"), QStringLiteral("phpBB3_Users"), QStringLiteral("47")));
+    // The target phpBB release first: the default number of users depends on it. Anything
+    // but "3.2" means the current release, 3.3.
+    phpBB3Version = phpBBTargetVersion(readSetting(QStringLiteral("phpBB3Version"), QStringLiteral("3.3")));
+    view.setText(QStringLiteral("cboPhpBB3Version"), phpBB3Version);
+    saveSetting(QStringLiteral("phpBB3Version"), phpBB3Version);
+    phpBB3DefaultUsers = leadingCount(show(QStringLiteral("txtDefaultUsers"), QStringLiteral("phpBB3_Users"),
+                                           QString::number(defaultUsersFor(phpBB3Version))));
     phpBB3DefaultGroups = leadingCount(show(QStringLiteral("txtDefaultGroups"), QStringLiteral("phpBB3_Groups"), QStringLiteral("7")));
     show(QStringLiteral("txtphpBB3OutputFolder"), QStringLiteral("phpBB3_OutputFolder"), defaultDiscusBase() + QStringLiteral("phpBB3/Output/"));
 
     view.setText(QStringLiteral("cboCharset"), readSetting(QStringLiteral("Charset"), QStringLiteral("utf-8")));
-    // The target phpBB release; anything but "3.2" means the current release, 3.3.
-    phpBB3Version = phpBBTargetVersion(readSetting(QStringLiteral("phpBB3Version"), QStringLiteral("3.3")));
-    view.setText(QStringLiteral("cboPhpBB3Version"), phpBB3Version);
-    saveSetting(QStringLiteral("phpBB3Version"), phpBB3Version);
     view.setText(QStringLiteral("txtImportPartMBSize"), readSetting(QStringLiteral("ImportPartMBSize"), QStringLiteral("8")));
     txtImportPartMBSize_LostFocus();
 
@@ -352,6 +356,8 @@ void ConvertController::cmdHelp_Click()
     const QString guide = userGuidePath();
     if (QFileInfo(guide).isFile())
         view.openDocument(guide);
+    else
+        view.messageBox(QStringLiteral("The user guide was not found. It belongs here:") + CrLf + CrLf + native(guide));
 }
 
 void ConvertController::checkBox_Click(const QString &control)
@@ -381,8 +387,16 @@ void ConvertController::checkBox_Click(const QString &control)
 
 void ConvertController::cboPhpBB3Version_Click()
 {
+    const QString before = phpBB3Version;
     phpBB3Version = phpBBTargetVersion(view.text(QStringLiteral("cboPhpBB3Version")));
     saveSetting(QStringLiteral("phpBB3Version"), phpBB3Version);
+    // The users field follows the release while it holds the other release's default; a
+    // number the user typed stays.
+    const QString other = QString::number(defaultUsersFor(phpBB3Version == QLatin1String("3.2") ? QStringLiteral("3.3") : QStringLiteral("3.2")));
+    if (before != phpBB3Version && view.text(QStringLiteral("txtDefaultUsers")).trimmed() == other) {
+        view.setText(QStringLiteral("txtDefaultUsers"), QString::number(defaultUsersFor(phpBB3Version)));
+        txtDefaultUsers_LostFocus();
+    }
 }
 
 void ConvertController::txtImportPartMBSize_LostFocus()
@@ -553,7 +567,7 @@ bool ConvertController::outputFolderIsOurs(const QString &folder, QString *forei
     // What a conversion writes at the top of its output folder.
     static const QRegularExpression ownFile(QStringLiteral(
         "^(phpBB3_.*\\.txt|InternalLinks.*\\.txt|Discus Conversion Import SQL\\.sql|Log\\.txt|LogError\\.txt|"
-        "Discus Special Characters\\.txt)$"));
+        "Discus Special Characters\\.txt|Conversion Report\\.html)$"));
     const QFileInfoList entries = QDir(folder).entryInfoList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System);
     for (const QFileInfo &entry : entries) {
         const QString name = entry.fileName();

@@ -34,7 +34,7 @@ public:
     QString DiscusCharset;            // empty until the first run detects it
     qint64 SplitSize = 0;             // characters; 0 or less: never split
     QString phpBB3DefaultAdmin;
-    qint32 phpBB3DefaultUsers = 47;
+    qint32 phpBB3DefaultUsers = 57;
     qint32 phpBB3DefaultGroups = 7;
     QString phpBB3Version = QStringLiteral("3.3"); // target phpBB release: "3.3" or "3.2"
     double ImportPartMBSize = 8;      // largest file of the SQL for phpMyAdmin; 0: one file
@@ -90,8 +90,8 @@ public:
     // to stop and the window closes when the run has wound down.
     bool requestClose();
     bool closePending() const { return m_closePending; }
-    // How the last Convert ended: not started (an input was refused), completed, or
-    // cancelled / stopped by an error.
+    // How the last Convert ended: not started (an input or the folder preparation was
+    // refused; nothing was written), completed, or cancelled / stopped by an error.
     enum class RunResult { NotStarted, Completed, Cancelled };
     RunResult LastRunResult = RunResult::NotStarted;
     QString LastReport; // the last run's closing report
@@ -135,4 +135,5 @@ private:
     bool m_errorLogReady = false;
     bool m_closePending = false;
     bool m_inReport = false;
+    bool m_errorStopped = false; // an error trap stopped the current run
 };

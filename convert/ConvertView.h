@@ -26,8 +26,24 @@ public:
     virtual void progressSet(const QString &text) = 0;
     virtual void addProcessedFolder(const QString &name) = 0;
 
-    // Modal message box with an OK button.
+    // Modal message box with an OK button: refusals and warnings (warning icon).
     virtual void messageBox(const QString &text) = 0;
+    // An error that stopped the run (critical icon).
+    virtual void errorBox(const QString &text) { messageBox(text); }
+    // The box at the end of a run; reportFile, when not empty, is the report a button opens.
+    virtual void finishBox(const QString &text, const QString &reportFile)
+    {
+        (void)reportFile;
+        messageBox(text);
+    }
+    // The progress bar: pages done of total (total 0: nothing to show); secondsLeft < 0
+    // while the time left is not known yet.
+    virtual void progressBar(qint64 done, qint64 total, qint64 secondsLeft)
+    {
+        (void)done;
+        (void)total;
+        (void)secondsLeft;
+    }
     // Folder picker; "" when cancelled.
     virtual QString browseFolder(const QString &initial) = 0;
     // Opens a document with its default viewer.

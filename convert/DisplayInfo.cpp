@@ -1,6 +1,8 @@
 // Progress display and the two logs, the error trap's report, and yielding to events.
 #include "convert/ConvertController.h"
 
+#include "output/TextCleaning.h"
+
 #include <QStringEncoder>
 
 namespace {
@@ -28,9 +30,12 @@ bool openUtf16ForAppend(QFile &file)
 }
 } // namespace
 
-void ConvertController::DisplayInfo(const QString &text, bool forceDisplay, bool forceLog, bool alsoErrorLog)
+void ConvertController::DisplayInfo(const QString &raw, bool forceDisplay, bool forceLog, bool alsoErrorLog)
 {
     Trap(QStringLiteral("DisplayInfo()"), [&] {
+        // Names in progress lines carry the row tokens of the import files; people read
+        // the characters.
+        const QString text = raw.contains(QLatin1Char('(')) ? DecodeSpecialCharacters(raw, CrLf) : raw;
         if (forceDisplay || ShowProgress) {
             const int noted = view.progressLength();
             // The area starts over with the new text when it would pass its bound.
@@ -109,6 +114,8 @@ void ConvertController::reportError(int number, const QString &label, const QStr
         DisplayInfo(CrLf + text + CrLf, true, true, true);
         m_inReport = false;
     }
-    view.messageBox(text);
+    view.errorBox(text);
+    if (Running)
+        m_errorStopped = true;
     StopConversion = true;
 }

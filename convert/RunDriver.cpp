@@ -1,8 +1,9 @@
 // The conversion run: Convert, Cancel, File > Exit and the close box.
 #include "boards/modBoards.h"
 #include "boards/modTopics.h"
+#include "convert/ConversionReport.h"
 #include "convert/ConversionRun.h"
-#include "convert/IdLimits.h"
+#include "convert/SettingsKeys.h"
 #include "members/modMembers.h"
 #include "messages/SpecialCharacters.h"
 #include "messages/modLinks.h"
@@ -13,12 +14,35 @@
 #include "messages/modRedirect.h"
 
 #include <QDateTime>
+#include <QDir>
+#include <QDirIterator>
 #include <QLocale>
+#include <QSet>
 #include <cmath>
 
 namespace {
 const QString CrLf = QStringLiteral("\r\n");
+
+// The page files under the board folders, counted before the walk so the progress bar
+// knows its end: every ".html" file below the messages folder, and with hidden topics the
+// secure folder's pages that the messages folder lacks.
+qint64 countPageFiles(const QString &messages, const QString &secure, bool hidden)
+{
+    const auto pages = [](const QString &root, const auto &each) {
+        for (const QString &board : QDir(root).entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+            QDirIterator it(root + board, {QStringLiteral("*.html")}, QDir::Files, QDirIterator::Subdirectories);
+            while (it.hasNext())
+                each(it.next().mid(root.size()));
+        }
+    };
+    QSet<QString> seen;
+    pages(messages, [&](const QString &relative) { seen.insert(relative.toLower()); });
+    qint64 total = seen.size();
+    if (hidden && secure != messages)
+        pages(secure, [&](const QString &relative) { total += seen.contains(relative.toLower()) ? 0 : 1; });
+    return total;
 }
+} // namespace
 
 void ConvertController::cmdConvert_Click()
 {
@@ -26,6 +50,7 @@ void ConvertController::cmdConvert_Click()
         return;
     Running = true;
     LastRunResult = RunResult::NotStarted;
+    m_errorStopped = false;
     auto toIdle = [this] {
         view.setEnabled(QStringLiteral("cmdCancel"), false);
         view.setEnabled(QStringLiteral("cmdConvert"), true);
@@ -43,17 +68,25 @@ void ConvertController::cmdConvert_Click()
     const double mb = QLocale::c().toDouble(view.text(QStringLiteral("txtSplitMBSize")).trimmed());
     SplitSize = std::isfinite(mb) ? qint64(std::llround(mb * 1048576.0)) : 0;
 
+    // The count fields must hold whole numbers within their bounds: a run with a count the
+    // field could not read would write a script that phpBB's guard refuses.
+    for (const CountField &field : countFields()) {
+        const QString problem = checkCountField(field, view.text(QLatin1String(field.control)));
+        if (!problem.isEmpty()) {
+            view.progressSet(QString());
+            view.messageBox(problem);
+            view.setFocus(QLatin1String(field.control));
+            toIdle();
+            return;
+        }
+    }
+    phpBB3DefaultUsers = qint32(view.text(QStringLiteral("txtDefaultUsers")).trimmed().toLongLong());
+    phpBB3DefaultGroups = qint32(view.text(QStringLiteral("txtDefaultGroups")).trimmed().toLongLong());
+
     // 4-6. Inputs that must be filled in.
     txtDefaultAdmin_LostFocus();
     if (phpBB3DefaultAdmin.isEmpty()) {
         view.progressSet(QString());
-        toIdle();
-        return;
-    }
-    // Counts beyond the limit (from the settings file) would leave no room for the ids.
-    if (!CountWithinLimit(phpBB3DefaultUsers) || !CountWithinLimit(phpBB3DefaultGroups)) {
-        view.messageBox(CountTooLargeMessage(CountWithinLimit(phpBB3DefaultUsers) ? QStringLiteral("Groups")
-                                                                                  : QStringLiteral("Users")));
         toIdle();
         return;
     }
@@ -135,6 +168,8 @@ void ConvertController::cmdConvert_Click()
             DisplayInfo(QStringLiteral("Conversion Start Time: ") + QLocale::system().toString(QDateTime::currentDateTime(), QLocale::ShortFormat) + CrLf + CrLf,
                         true, true, true);
             startText = gen().StartTime();
+            run->tally.progress.start(countPageFiles(DiscusMessageFolder, DiscusSecureMessageFolder, CreateHiddenTopics));
+            view.progressBar(0, run->tally.progress.total(), -1);
 
             // 15. The users file is written for the members read so far even after a stop.
             ResetDataIndex(*run, 0);
@@ -158,33 +193,49 @@ void ConvertController::cmdConvert_Click()
             WriteRedirectMaps(*run);
         });
 
+    // A run refused before it started (a folder missing, the output folder not usable) has
+    // shown its one message; there is nothing to report.
+    if (!prepared) {
+        StopConversion = false;
+        currentRun = nullptr;
+        run.reset();
+        view.setBusy(false);
+        toIdle();
+        if (m_closePending)
+            view.closeWindow();
+        return;
+    }
+
     // 17. From here on errors are ignored.
-    QString report;
     const bool cancelled = StopConversion;
-    if (cancelled)
-        report = CrLf + CrLf + QStringLiteral("Conversion Cancelled") + CrLf + CrLf;
+    ConversionReport report;
+    report.end = !cancelled ? ConversionReport::End::Complete
+                            : m_errorStopped ? ConversionReport::End::Error : ConversionReport::End::Cancelled;
     view.setBusy(false);
     currentRun = nullptr;
-    if (prepared)
-        view.setText(QStringLiteral("txtMsgCount"), QString::number(run->PostIdCounter));
-    const qint32 skippedLines = run->MemberLinesSkipped;
+    view.setText(QStringLiteral("txtMsgCount"), QString::number(run->PostIdCounter));
+    if (!cancelled)
+        view.progressBar(run->tally.progress.total(), run->tally.progress.total(), 0);
+    report.outputFolder = phpBB3OutputFolder;
+    report.attachmentsFolder = phpBB3AttachmentsFolder;
+    report.scriptFile = ImportScriptFile;
+    report.collect(run.get());
     InitDataIndex(*run, 0);
     run.reset();
 
     // 18.
-    const QString stopText = gen().StopTime();
-    const QString elapsed = gen().GetElapsedTime(startText, stopText);
-    report += QStringLiteral("Conversion Start: ") + startText + CrLf + QStringLiteral("Conversion Stop: ") + stopText + CrLf +
-              CrLf + QStringLiteral("Elapsed Time: ") + elapsed + CrLf;
-    if (skippedLines > 0)
-        report += CrLf + QStringLiteral("Member Lines Skipped: ") + QString::number(skippedLines) + CrLf;
+    report.startText = startText;
+    report.stopText = gen().StopTime();
+    report.elapsedText = gen().GetElapsedTime(startText, report.stopText);
+    const QString reportFile = report.save();
+    const QString text = report.text();
 
-    // 19. The report is the last entry of both logs, then a message box.
-    DisplayInfo(report, true, true, true);
+    // 19. The report is the last entry of both logs, then the end box.
+    DisplayInfo(text, true, true, true);
     closeLogs();
-    LastReport = report;
+    LastReport = text;
     LastRunResult = cancelled ? RunResult::Cancelled : RunResult::Completed;
-    view.messageBox(report);
+    view.finishBox(text, reportFile);
 
     // 20.
     StopConversion = false;

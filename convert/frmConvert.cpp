@@ -1,6 +1,8 @@
 #include "convert/frmConvert.h"
 
 #include "convert/frmOptions.h"
+#include "convert/ProgressMeter.h"
+#include "convert/SettingsKeys.h"
 #include "routines/kkDialogs.h"
 #include "ui_frmConvert.h"
 
@@ -9,13 +11,36 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QDesktopServices>
+#include <QDir>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QProcess>
+#include <QProgressBar>
+#include <QValidator>
 #include <QScopedValueRollback>
 #include <QStackedWidget>
 #include <QTextCursor>
 #include <QUrl>
+#include <QtGlobal>
+
+namespace {
+// A count field takes digits only; whether the number is within the field's bounds is the
+// shared check's answer, so the window, Convert and the batch mode agree.
+class CountValidator : public QValidator {
+public:
+    CountValidator(const CountField &field, QObject *parent) : QValidator(parent), m_field(field) {}
+    State validate(QString &input, int &) const override
+    {
+        for (const QChar c : input)
+            if (c < QLatin1Char('0') || c > QLatin1Char('9'))
+                return Invalid;
+        return checkCountField(m_field, input).isEmpty() ? Acceptable : Intermediate;
+    }
+
+private:
+    const CountField &m_field;
+};
+} // namespace
 
 frmConvert::frmConvert(const QString &settingsFile, const QString &programFolder, QWidget *parent)
     : QMainWindow(parent), ui(std::make_unique<Ui::frmConvert>())
@@ -38,6 +63,10 @@ frmConvert::frmConvert(const QString &settingsFile, const QString &programFolder
         {ui->txtDefaultGroups, &ConvertController::txtDefaultGroups_LostFocus},
     };
     connect(qApp, &QApplication::focusChanged, this, &frmConvert::onFocusChanged);
+    for (const CountField &field : countFields())
+        if (auto *edit = ui->centralwidget->findChild<QLineEdit *>(QLatin1String(field.control)))
+            edit->setValidator(new CountValidator(field, edit));
+    progressBar(0, 0, -1);
 
     QList<QCheckBox *> boxes{ui->chkShowProgress, ui->chkLogProgress};
     boxes += m_options->optionBoxes();
@@ -53,6 +82,8 @@ frmConvert::frmConvert(const QString &settingsFile, const QString &programFolder
     connect(ui->cmdCancel, &QPushButton::clicked, this, [c] { c->cmdCancel_Click(); });
     connect(ui->mnuExit, &QAction::triggered, this, [c] { c->mnuExit_Click(); });
     connect(ui->mnuOptions, &QAction::triggered, this, [this] { showOptions(); });
+    connect(ui->mnuUserGuide, &QAction::triggered, this, [c] { c->cmdHelp_Click(); });
+    connect(ui->mnuAbout, &QAction::triggered, this, &frmConvert::showAbout);
 
     // The layout's own size first, so that centring places the window it will show.
     resize(size().expandedTo(minimumSizeHint()));
@@ -191,7 +222,40 @@ void frmConvert::addProcessedFolder(const QString &name)
 
 void frmConvert::messageBox(const QString &text)
 {
-    kkDialogs::message(this, text);
+    kkDialogs::message(this, text, QString(), kkDialogs::Warning);
+}
+
+void frmConvert::errorBox(const QString &text)
+{
+    kkDialogs::message(this, text, QString(), kkDialogs::Critical);
+}
+
+void frmConvert::finishBox(const QString &text, const QString &reportFile)
+{
+    const QString button = reportFile.isEmpty() ? QString() : QStringLiteral("Open Report");
+    if (kkDialogs::message(this, text, QString(), kkDialogs::Information, button) == kkDialogs::Extra)
+        openDocument(reportFile);
+}
+
+void frmConvert::progressBar(qint64 done, qint64 total, qint64 secondsLeft)
+{
+    // The bar counts in per mille so that any number of pages fits its int range.
+    ui->prgConversion->setRange(0, 1000);
+    ui->prgConversion->setValue(total > 0 ? int(qMin(done, total) * 1000 / total) : 0);
+    ui->prgConversion->setFormat(total > 0 ? QStringLiteral("%1% (%2 of %3 pages)").arg(done * 100 / total).arg(done).arg(total)
+                                           : QStringLiteral("0%"));
+    ui->lblTimeLeft->setText(total > 0 && done >= total ? QStringLiteral("Done") : ProgressMeter::timeLeftText(secondsLeft));
+}
+
+void frmConvert::showAbout()
+{
+    kkDialogs::message(this,
+                       QStringLiteral("Quillbridge %1\n\nConverts a Discus discussion board into phpBB3 import files "
+                                      "and one SQL script that loads them.\n\n"
+                                      "Free software under the GNU General Public License, version 2.\n\n"
+                                      "Built with Qt %2, running on Qt %3.")
+                           .arg(QStringLiteral(QB_VERSION_TEXT), QStringLiteral(QT_VERSION_STR), QString::fromLatin1(qVersion())),
+                       QStringLiteral("About Quillbridge"), kkDialogs::Information);
 }
 
 QString frmConvert::browseFolder(const QString &initial)
@@ -201,7 +265,27 @@ QString frmConvert::browseFolder(const QString &initial)
 
 void frmConvert::openDocument(const QString &path)
 {
-    QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+    // xdg-open says whether a viewer took the file; when none did, the user is told where
+    // the file is instead of an error on a terminal nobody sees.
+    auto *opener = new QProcess(this);
+    opener->setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    opener->setStandardOutputFile(QProcess::nullDevice());
+    const auto failed = [this, path] {
+        messageBox(QStringLiteral("No program could open the file. You find it here:") + QStringLiteral("\n\n")
+                   + QDir::toNativeSeparators(path));
+    };
+    connect(opener, &QProcess::errorOccurred, this, [opener, failed](QProcess::ProcessError e) {
+        if (e == QProcess::FailedToStart) {
+            failed();
+            opener->deleteLater();
+        }
+    });
+    connect(opener, &QProcess::finished, this, [opener, failed](int code, QProcess::ExitStatus status) {
+        if (status != QProcess::NormalExit || code != 0)
+            failed();
+        opener->deleteLater();
+    });
+    opener->start(QStringLiteral("xdg-open"), {path});
 }
 
 void frmConvert::setBusy(bool busy)

@@ -41,6 +41,9 @@ public:
     void progressSet(const QString &text) override;
     void addProcessedFolder(const QString &name) override;
     void messageBox(const QString &text) override;
+    void errorBox(const QString &text) override;
+    void finishBox(const QString &text, const QString &reportFile) override;
+    void progressBar(qint64 done, qint64 total, qint64 secondsLeft) override;
     QString browseFolder(const QString &initial) override;
     void openDocument(const QString &path) override;
     void setBusy(bool busy) override;
@@ -53,6 +56,7 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
+    void showAbout();
     QWidget *control(const QString &name) const;
     void onFocusChanged(QWidget *old, QWidget *now);
     void caretToEnd();

@@ -168,7 +168,7 @@ void DiscusReadUserFile(ConversionRun &run)
         if (!fault.isEmpty()) {
             // One bad line costs only its member: that name's posts go to an unknown
             // poster, as for any name the member file lacks.
-            ++run.MemberLinesSkipped;
+            run.tally.memberLineSkipped(QStringLiteral("Line ") + QString::number(n + 1) + QStringLiteral(" - ") + fault, path);
             run.DisplayInfo(QStringLiteral("Member Line Skipped - ") + QString::number(n + 1) + QStringLiteral(" - ") + fault
                                 + CrLf,
                             true, true);

@@ -154,8 +154,10 @@ void DiscusFindSpecialCharacterSequences(ConversionRun &run, QString &text)
                 const QString *replacement = lookup(run, sequence);
                 if (!replacement) {
                     // Unknown: reported once per run, left in the text.
-                    if (run.SpecialCharacters.tryAdd(sequence, sequence))
+                    if (run.SpecialCharacters.tryAdd(sequence, sequence)) {
                         reported << sequence;
+                        run.tally.unknownSequence(sequence);
+                    }
                 } else if (replacement->compare(sequence, Qt::CaseInsensitive) != 0) {
                     // The replacement where the sequence was, NUL characters after it, so
                     // positions in the text stay valid (the reader removes the NULs). A

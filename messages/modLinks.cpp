@@ -209,11 +209,13 @@ bool convertAnchor(ConversionRun &run, const QString &anchor, qint32 pageCounter
 
     const QString messageFile = targetFile(run.ctl.DiscusMessageFolder, board, page);
     const QString secureFile = targetFile(run.ctl.DiscusSecureMessageFolder, board, page);
-    if (!run.ctl.gen().FileExists(messageFile) && !run.ctl.gen().FileExists(secureFile))
+    if (!run.ctl.gen().FileExists(messageFile) && !run.ctl.gen().FileExists(secureFile)) {
+        run.tally.missingLink(QDir::toNativeSeparators(messageFile));
         run.DisplayInfo(QStringLiteral("Message linked file does not exist (phpBB3 Rec# ") + QString::number(run.PostIdCounter)
                             + QStringLiteral(") - ") + QDir::toNativeSeparators(messageFile) + CrLf + QStringLiteral("      nor does ")
                             + QDir::toNativeSeparators(secureFile) + CrLf,
                         true, true, true);
+    }
 
     if (mapItem) {
         replacement = BuildphpBB3Link(run, converted, *mapItem);

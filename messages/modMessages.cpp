@@ -59,6 +59,7 @@ qint32 resolvePoster(ConversionRun &run, QString &name, const QString &indent)
     }
     run.DisplayInfo(CrLf + CrLf + indent + QStringLiteral("***** Posters User Name / Real Name Not Found - Adding ***** - ")
                     + name + CrLf);
+    run.tally.unknownPoster(name);
     return DiscusAddMember(run, (name + QString(10, QLatin1Char(','))).split(QLatin1Char(',')));
 }
 

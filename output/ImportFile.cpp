@@ -70,6 +70,7 @@ void WriteFileLine(ConversionRun &run, const QString &line, ImportFile &file, co
         file.stream->append(line.toUtf8());
         file.stream->append("\r\n", 2);
         file.charsWritten += line.size() + 2;
+        ++file.rows;
     });
     run.CvDoEvents();
 }

@@ -13,6 +13,7 @@ struct ImportFile {
     QString fileName;    // the current file: template with "XXX" -> file number
     qint64 charsWritten = 0;
     qint32 fileNumber = 1;
+    qint64 rows = 0;     // rows written to the whole series (for the final report)
     std::unique_ptr<QByteArray> stream; // the current file's bytes; absent until the first line
 
     bool isOpen() const { return stream != nullptr; }

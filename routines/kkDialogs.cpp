@@ -1,5 +1,6 @@
 #include "routines/kkDialogs.h"
 
+#include <QPushButton>
 #include <QApplication>
 #include <QFileDialog>
 #include <QMessageBox>
@@ -42,14 +43,15 @@ QMessageBox::Icon boxIcon(int icon)
 
 } // namespace
 
-int kkDialogs::message(QWidget *owner, const QString &text, const QString &title, int icon)
+int kkDialogs::message(QWidget *owner, const QString &text, const QString &title, int icon,
+                       const QString &extraButton)
 {
     const QString caption = title.isEmpty() ? QGuiApplication::applicationDisplayName() : title;
     {
         Hooks &h = hooks();
         QMutexLocker lock(&h.mutex);
         if (!h.answers.isEmpty() || h.standingAnswer != -1) {
-            h.shown.append(Shown{caption, text, icon});
+            h.shown.append(Shown{caption, text, icon, extraButton});
             return h.answers.isEmpty() ? h.standingAnswer : h.answers.dequeue();
         }
     }
@@ -60,8 +62,9 @@ int kkDialogs::message(QWidget *owner, const QString &text, const QString &title
         return Ok;
     }
     QMessageBox box(boxIcon(icon), caption, text, QMessageBox::Ok, owner);
+    QPushButton *extra = extraButton.isEmpty() ? nullptr : box.addButton(extraButton, QMessageBox::ActionRole);
     box.exec();
-    return Ok;
+    return extra && box.clickedButton() == extra ? Extra : Ok;
 }
 
 QString kkDialogs::getExistingDirectory(QWidget *owner, const QString &initial)

@@ -16,12 +16,13 @@ class QWidget;
 class KESTRELKIT_EXPORT kkDialogs {
 public:
     enum Icon { Information = 0, Warning = 1, Critical = 2, Question = 3 };
-    enum Answer { Ok = 1 };
+    enum Answer { Ok = 1, Extra = 2 };
 
     // Modal message box with an OK button. An empty title means the application's display
-    // name. Returns the answer (Ok, or the hooked answer).
+    // name. extraButton, when not empty, is a second button beside OK whose click returns
+    // Extra. Returns the answer (Ok, Extra, or the hooked answer).
     static int message(QWidget *owner, const QString &text, const QString &title = QString(),
-                       int icon = Information);
+                       int icon = Information, const QString &extraButton = QString());
     // Folder picker titled "Browse for Folder", starting at the trimmed initial folder.
     // Returns the chosen folder, "" when cancelled.
     static QString getExistingDirectory(QWidget *owner, const QString &initial);
@@ -40,6 +41,7 @@ public:
         QString title;
         QString text;
         int icon = Information;
+        QString extraButton;
     };
     static QList<Shown> shown();
     static QStringList shownMessages(); // the texts of shown()

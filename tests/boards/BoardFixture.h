@@ -106,6 +106,7 @@ struct Fixture {
         QDir().mkpath(secure);
         QDir().mkpath(out);
         ctl = std::make_unique<ConvertController>(view, dir.filePath(QStringLiteral("s.ini")), dir.path() + QLatin1Char('/'));
+        ctl->phpBB3DefaultUsers = 47; // the ids the examples were written with (a phpBB 3.2 board)
         ctl->DiscusRootFolder = dir.path() + QLatin1Char('/');
         ctl->DiscusMessageFolder = messages;
         ctl->DiscusSecureMessageFolder = secure;

@@ -48,6 +48,7 @@ private slots:
     void badArgumentsExitWith2();
     void helpAndVersion();
     void missingInputExitsWith1OnStderr();
+    void badCountInTheSettingsFileExitsWith1();
     void convertsTheSampleAndSavesTheSettings();
     void charsetOnTheCommandLineIsUsed();
 };
@@ -60,6 +61,11 @@ void TestBatchMode::badArgumentsExitWith2_data()
     QTest::newRow("set without equals") << QStringList{"--convert", "--set", "Charset"};
     QTest::newRow("set without convert") << QStringList{"--set", "Charset=utf-8"};
     QTest::newRow("stray argument") << QStringList{"--convert", "extra"};
+    QTest::newRow("unknown key") << QStringList{"--convert", "--set", "phpBB3_User=57"};
+    QTest::newRow("letters as users") << QStringList{"--convert", "--set", "phpBB3_Users=abc"};
+    QTest::newRow("negative groups") << QStringList{"--convert", "--set", "phpBB3_Groups=-1"};
+    QTest::newRow("split size in words") << QStringList{"--convert", "--set", "SplitMBSize=xyz"};
+    QTest::newRow("unknown release") << QStringList{"--convert", "--set", "phpBB3Version=4.0"};
 }
 
 void TestBatchMode::badArgumentsExitWith2()
@@ -69,6 +75,12 @@ void TestBatchMode::badArgumentsExitWith2()
     const Result r = runProgram(args + QStringList{"--settings", dir.filePath("qb.ini")});
     QCOMPARE(r.exitCode, 2);
     QVERIFY(!r.err.isEmpty());
+    // Nothing was saved.
+    QVERIFY(!QFile::exists(dir.filePath("qb.ini")));
+    if (args.contains("phpBB3_User=57"))
+        QVERIFY2(r.err.contains("did you mean \"phpBB3_Users\""), qPrintable(r.err));
+    if (args.contains("phpBB3_Users=abc"))
+        QVERIFY2(r.err.contains("\"phpBB3 Default Users\" must be a whole number"), qPrintable(r.err));
 }
 
 void TestBatchMode::helpAndVersion()
@@ -76,7 +88,11 @@ void TestBatchMode::helpAndVersion()
     const Result help = runProgram({"--help"});
     QCOMPARE(help.exitCode, 0);
     QVERIFY(help.out.contains("--convert"));
-    QVERIFY(help.out.contains("--set"));
+    QVERIFY(help.out.startsWith("Usage: quillbridge "));
+    for (const char *key : {"DiscusRootFolder", "phpBB3_Users", "SplitMBSize", "phpBB3Version", "FindDiscusSpecialCharacters"})
+        QVERIFY2(help.out.contains(QLatin1String("  ") + QLatin1String(key) + QLatin1Char(' ')), key);
+    QVERIFY(help.out.contains("default: 57 (3.3), 47 (3.2)"));
+    QVERIFY(help.out.contains("Exit codes:\n  0  "));
     const Result version = runProgram({"--version"});
     QCOMPARE(version.exitCode, 0);
     QVERIFY(version.out.contains(QStringLiteral(QB_VERSION_TEXT)));
@@ -91,6 +107,22 @@ void TestBatchMode::missingInputExitsWith1OnStderr()
     const Result r = runProgram(args);
     QCOMPARE(r.exitCode, 1);
     QVERIFY2(r.err.contains("Discus website must be filled in"), qPrintable(r.err));
+    // A refused run keeps none of its --set values.
+    QVERIFY(!QFile::exists(dir.filePath("qb.ini")));
+}
+
+void TestBatchMode::badCountInTheSettingsFileExitsWith1()
+{
+    QTemporaryDir dir;
+    qbtest::writeBytes(dir.filePath("qb.ini"), "[Settings]\r\nphpBB3_Groups=seven\r\n");
+    QStringList args{"--convert", "--settings", dir.filePath("qb.ini")};
+    args += sampleSets(dir.filePath("out"));
+    const Result r = runProgram(args);
+    QCOMPARE(r.exitCode, 1);
+    QVERIFY2(r.err.contains("\"Default User Groups\" must be a whole number from 1 to"), qPrintable(r.err));
+    QVERIFY(!r.err.contains("Conversion Cancelled"));
+    QVERIFY(!QFile::exists(dir.filePath("out")));
+    QCOMPARE(qbtest::readBytes(dir.filePath("qb.ini")), QByteArray("[Settings]\r\nphpBB3_Groups=seven\r\n"));
 }
 
 void TestBatchMode::convertsTheSampleAndSavesTheSettings()
@@ -105,7 +137,9 @@ void TestBatchMode::convertsTheSampleAndSavesTheSettings()
     QVERIFY(r.out.contains("Elapsed Time: "));
     QVERIFY(!r.out.contains('\r'));
     // The message-box text (the final report) goes to stderr.
+    QVERIFY(r.err.startsWith("Conversion Complete\n"));
     QVERIFY(r.err.contains("Elapsed Time: "));
+    QVERIFY(QFile::exists(out + "/Conversion Report.html"));
     QVERIFY(QFile::exists(out + "/Discus Conversion Import SQL.sql"));
     QVERIFY(QFile::exists(out + "/phpBB3_posts1.txt"));
     // --set was saved like a field edit: the derived folders are in the settings file too.

@@ -110,7 +110,7 @@ private slots:
     void refusesMissingInputs();
     void completedRunReportsTimesAndWritesEverything();
     void cancelDuringBoardsStillSavesWhatWasWritten();
-    void failedFolderSetupReportsCancelledWithEmptyStart();
+    void failedFolderSetupIsARefusal();
     void secondRunStartsOverAndKeepsTheChosenCharset();
     void logsAreUtf16WithCrLfAndReachDiskEvery1000Lines();
     void forcedLinesAreShownAndLoggedWithBothBoxesCleared();
@@ -150,8 +150,15 @@ void TestConversionRun::completedRunReportsTimesAndWritesEverything()
     f.ctl->cmdConvert_Click();
     QCOMPARE(f.ctl->LastRunResult, ConvertController::RunResult::Completed);
     QVERIFY2(!f.ctl->LastReport.contains(QStringLiteral("Conversion Cancelled")), qPrintable(f.ctl->LastReport));
-    const QRegularExpression report(QStringLiteral("^Conversion Start: .+\r\nConversion Stop: .+\r\n\r\nElapsed Time: \\d\\d:\\d\\d:\\d\\d\r\n$"));
+    const QRegularExpression report(QStringLiteral("^Conversion Complete\r\n\r\nConversion Start: .+\r\nConversion Stop: .+\r\n\r\n"
+                                                   "Elapsed Time: \\d\\d:\\d\\d:\\d\\d\r\n\r\nCategories: 1\r\nForums: 3\r\n"
+                                                   "Topics: 3\r\nPosts: 6\r\nMembers: 2\r\n.*Groups: 1\r\n"
+                                                   ".*Output folder: .+\r\n\r\nNext steps:\r\n1\\. .*mariadb --local-infile=1 .*\r\n2\\. .*\r\n3\\. .*\r\n4\\. .*Private Discus Areas.*\r\n5\\. .*redirect.*\r\n$"),
+                                    QRegularExpression::DotMatchesEverythingOption);
     QVERIFY2(report.match(f.ctl->LastReport).hasMatch(), qPrintable(f.ctl->LastReport));
+    const QString html = qbtest::readText(f.out + QStringLiteral("/Conversion Report.html"));
+    QVERIFY(html.contains(QStringLiteral("<h1>Conversion Complete</h1>")));
+    QVERIFY(html.contains(QStringLiteral("<tr><th>Posts</th><td class=\"n\">6</td></tr>")));
     QCOMPARE(f.view.messages.last(), f.ctl->LastReport);
     QVERIFY(f.view.progress().contains(QStringLiteral("Conversion Start Time: ")));
     QVERIFY(f.view.isEnabled(QStringLiteral("cmdConvert")));
@@ -181,7 +188,8 @@ void TestConversionRun::cancelDuringBoardsStillSavesWhatWasWritten()
     f.view.cancelAtBoard = QStringLiteral("11");
     f.ctl->cmdConvert_Click();
     QCOMPARE(f.ctl->LastRunResult, ConvertController::RunResult::Cancelled);
-    QVERIFY(f.ctl->LastReport.startsWith(CrLf + CrLf + QStringLiteral("Conversion Cancelled") + CrLf + CrLf));
+    QVERIFY(f.ctl->LastReport.startsWith(QStringLiteral("Conversion Cancelled") + CrLf + CrLf + QStringLiteral("Conversion Start: ")));
+    QVERIFY(!f.ctl->LastReport.contains(QStringLiteral("Next steps")));
     QCOMPARE(f.view.processedFolders(), (QStringList{"10", "11"}));
     // Board 10 was converted; boards 11 and 12 were not reached; the users file is written.
     QCOMPARE(f.rows(QStringLiteral("phpBB3_posts1.txt")), 2);
@@ -196,14 +204,15 @@ void TestConversionRun::cancelDuringBoardsStillSavesWhatWasWritten()
     QVERIFY(!f.view.busy());
 }
 
-void TestConversionRun::failedFolderSetupReportsCancelledWithEmptyStart()
+void TestConversionRun::failedFolderSetupIsARefusal()
 {
     Fixture f;
     f.view.setText(QStringLiteral("txtDiscusRootFolder"), f.dir.filePath(QStringLiteral("missing")));
     f.ctl->cmdConvert_Click();
-    QCOMPARE(f.ctl->LastRunResult, ConvertController::RunResult::Cancelled);
-    QVERIFY(f.ctl->LastReport.contains(QStringLiteral("Conversion Cancelled")));
-    QVERIFY(f.ctl->LastReport.contains(QStringLiteral("Conversion Start: \r\n")));
+    // A refusal: its one message, no report box after it.
+    QCOMPARE(f.ctl->LastRunResult, ConvertController::RunResult::NotStarted);
+    QCOMPARE(f.view.messages.size(), 1);
+    QVERIFY(f.view.messages.first().contains(QStringLiteral("Discus Root Folder Must Exist")));
     QVERIFY(!QFile::exists(f.out + QStringLiteral("/Discus Conversion Import SQL.sql")));
 }
 

@@ -12,6 +12,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QStackedWidget>
 #include <QTabBar>
@@ -133,7 +134,7 @@ private slots:
         QCOMPARE(find(QStringLiteral("txtDiscusMainFolder"))->text(), base + QStringLiteral("discus_admin_nnnnnnnnnn/"));
         QCOMPARE(find(QStringLiteral("txtphpBB3OutputFolder"))->text(), base + QStringLiteral("phpBB3/Output/"));
         QCOMPARE(find(QStringLiteral("txtphpBB3AttachmentsFolder"))->text(), base + QStringLiteral("phpBB3/Output/Attachments/"));
-        QCOMPARE(find(QStringLiteral("txtDefaultUsers"))->text(), QStringLiteral("47"));
+        QCOMPARE(find(QStringLiteral("txtDefaultUsers"))->text(), QStringLiteral("57"));
         QCOMPARE(find(QStringLiteral("txtDefaultGroups"))->text(), QStringLiteral("7"));
         QCOMPARE(find(QStringLiteral("txtSplitMBSize"))->text(), QStringLiteral("50"));
         QCOMPARE(find(QStringLiteral("txtDefaultAdmin"))->text(), QString());
@@ -173,7 +174,7 @@ private slots:
             QVERIFY2(labels.contains(QLatin1String(label)), label);
 
         // The defaults are in the settings file now.
-        QCOMPARE(stored(settings, QStringLiteral("phpBB3_Users")), QStringLiteral("47"));
+        QCOMPARE(stored(settings, QStringLiteral("phpBB3_Users")), QStringLiteral("57"));
         QCOMPARE(stored(settings, QStringLiteral("Charset")), QStringLiteral("utf-8"));
         QCOMPARE(stored(settings, QStringLiteral("CreateHiddenTopics")), QStringLiteral("1"));
         QCOMPARE(stored(settings, QStringLiteral("Log")), QStringLiteral("1"));
@@ -205,7 +206,7 @@ private slots:
         typeInto(QStringLiteral("txtDefaultUsers"), QStringLiteral("abc"));
         QCOMPARE(kkDialogs::shownMessages(), QStringList{QStringLiteral("Total Default Users of your phpBB3 database must be filled in")});
         QCOMPARE(QApplication::focusWidget(), find(QStringLiteral("txtDefaultUsers")));
-        QCOMPARE(stored(settings, QStringLiteral("phpBB3_Users")), QStringLiteral("47"));
+        QCOMPARE(stored(settings, QStringLiteral("phpBB3_Users")), QStringLiteral("57"));
 
         kkDialogs::clearShownMessages();
         typeInto(QStringLiteral("txtDefaultUsers"), QStringLiteral("12ab"));
@@ -466,11 +467,108 @@ private slots:
         QVERIFY(!find(QStringLiteral("txtDiscusMessageFolder"))->isEnabled());
     }
 
-    void helpWithoutGuideReportsNothing()
+    void helpMenuAndMissingGuide()
     {
         open();
-        QTest::mouseClick(find<QPushButton>(QStringLiteral("cmdHelp")), Qt::LeftButton);
+        auto *guide = window->findChild<QAction *>(QStringLiteral("mnuUserGuide"));
+        QCOMPARE(guide->text().remove(QLatin1Char('&')), QStringLiteral("User Guide"));
+        QCOMPARE(guide->shortcut(), QKeySequence(Qt::Key_F1));
+        guide->trigger();
+        QCOMPARE(kkDialogs::shown().size(), 1);
+        QVERIFY2(kkDialogs::shown().first().text.endsWith(QStringLiteral("/Docs/Discusware 4 to phpBB3 Conversion.pdf")),
+                 qPrintable(kkDialogs::shown().first().text));
+        QCOMPARE(kkDialogs::shown().first().icon, int(kkDialogs::Warning));
+
+        kkDialogs::clearShownMessages();
+        window->findChild<QAction *>(QStringLiteral("mnuAbout"))->trigger();
+        const kkDialogs::Shown about = kkDialogs::shown().value(0);
+        QCOMPARE(about.title, QStringLiteral("About Quillbridge"));
+        QVERIFY(about.text.contains(QStringLiteral(QB_VERSION_TEXT)));
+        QVERIFY(about.text.contains(QStringLiteral("GNU General Public License, version 2")));
+        QVERIFY(about.text.contains(QStringLiteral(QT_VERSION_STR)));
+    }
+
+    void countFieldsTakeDigitsOnly_data()
+    {
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("users") << "txtDefaultUsers" << "5a7" << "57";
+        QTest::newRow("groups negative") << "txtDefaultGroups" << "-8" << "8";
+        QTest::newRow("split decimal") << "txtSplitMBSize" << "2.5" << "25";
+        QTest::newRow("split words") << "txtSplitMBSize" << "xyz0" << "0";
+    }
+
+    void countFieldsTakeDigitsOnly()
+    {
+        QFETCH(QString, field);
+        QFETCH(QString, typed);
+        QFETCH(QString, shown);
+        open();
+        typeInto(field, typed);
+        QCOMPARE(find(field)->text(), shown);
         QVERIFY(kkDialogs::shownMessages().isEmpty());
+    }
+
+    void convertRefusesABadCountFromTheSettingsFile()
+    {
+        open("[Settings]\r\nphpBB3_Users=abc\r\nphpBB3_Admin=admin\r\n");
+        QCOMPARE(find(QStringLiteral("txtDefaultUsers"))->text(), QStringLiteral("abc"));
+        QTest::mouseClick(find<QPushButton>(QStringLiteral("cmdConvert")), Qt::LeftButton);
+        // One warning naming the field; no report box after it.
+        QCOMPARE(kkDialogs::shown().size(), 1);
+        QCOMPARE(kkDialogs::shown().first().text,
+                 QStringLiteral("\"phpBB3 Default Users\" must be a whole number from 1 to 8388607; \"abc\" is not."));
+        QCOMPARE(kkDialogs::shown().first().icon, int(kkDialogs::Warning));
+        QCOMPARE(window->controller().LastRunResult, ConvertController::RunResult::NotStarted);
+        QVERIFY(find<QPushButton>(QStringLiteral("cmdConvert"))->isEnabled());
+        QCOMPARE(QApplication::focusWidget(), find(QStringLiteral("txtDefaultUsers")));
+    }
+
+    void defaultUsersFollowsTheRelease()
+    {
+        open();
+        auto *release = window->options()->versionBox();
+        const auto choose = [&](const QString &r) {
+            release->setCurrentIndex(release->findText(r));
+            emit release->activated(release->currentIndex());
+        };
+        QCOMPARE(find(QStringLiteral("txtDefaultUsers"))->text(), QStringLiteral("57"));
+        choose(QStringLiteral("3.2"));
+        QCOMPARE(find(QStringLiteral("txtDefaultUsers"))->text(), QStringLiteral("47"));
+        QCOMPARE(stored(settings, QStringLiteral("phpBB3_Users")), QStringLiteral("47"));
+        choose(QStringLiteral("3.3"));
+        QCOMPARE(find(QStringLiteral("txtDefaultUsers"))->text(), QStringLiteral("57"));
+        // A number the user typed stays.
+        typeInto(QStringLiteral("txtDefaultUsers"), QStringLiteral("60"));
+        choose(QStringLiteral("3.2"));
+        QCOMPARE(find(QStringLiteral("txtDefaultUsers"))->text(), QStringLiteral("60"));
+        QCOMPARE(window->controller().phpBB3DefaultUsers, 60);
+    }
+
+    void finishBoxAndProgressBar()
+    {
+        open();
+        auto *bar = find<QProgressBar>(QStringLiteral("prgConversion"));
+        auto *left = find<QLabel>(QStringLiteral("lblTimeLeft"));
+        QCOMPARE(bar->value(), 0);
+        window->progressBar(30, 120, 90);
+        QCOMPARE(bar->value() * 100 / bar->maximum(), 25);
+        QCOMPARE(bar->text(), QStringLiteral("25% (30 of 120 pages)"));
+        QCOMPARE(left->text(), QStringLiteral("About 2 min left"));
+        window->progressBar(31, 120, -1);
+        QCOMPARE(left->text(), QString());
+        window->progressBar(120, 120, 0);
+        QCOMPARE(bar->value(), bar->maximum());
+        QCOMPARE(left->text(), QStringLiteral("Done"));
+
+        window->finishBox(QStringLiteral("Conversion Complete\r\n"), tmp->filePath(QStringLiteral("Conversion Report.html")));
+        window->errorBox(QStringLiteral("13 - WriteFileLine()"));
+        const QList<kkDialogs::Shown> shown = kkDialogs::shown();
+        QCOMPARE(shown.size(), 2);
+        QCOMPARE(shown[0].extraButton, QStringLiteral("Open Report"));
+        QCOMPARE(shown[0].icon, int(kkDialogs::Information));
+        QCOMPARE(shown[1].icon, int(kkDialogs::Critical));
     }
 
     void closingUnloadsOptions()

@@ -223,13 +223,14 @@ private slots:
         QCOMPARE(view.openedDocuments, QStringList{guidePath()});
         QVERIFY(view.messages.isEmpty());
 
-        // Without the guide nothing is opened and nothing is reported.
+        // Without the guide nothing is opened; a box says where it belongs.
         qbtest::RecorderView empty;
         ConvertController none(empty, tmp.filePath(QStringLiteral("other.ini")), tmp.path());
         none.DocsFolder = tmp.path() + QStringLiteral("/Docs/");
         none.cmdHelp_Click();
         QVERIFY(empty.openedDocuments.isEmpty());
-        QVERIFY(empty.messages.isEmpty());
+        QCOMPARE(empty.messages.size(), 1);
+        QVERIFY(empty.messages.first().endsWith(none.userGuidePath()));
     }
 };
 

@@ -19,7 +19,6 @@
 #include <QFileInfo>
 #include <QDirIterator>
 #include <QHash>
-#include <QProcess>
 #include <QRegularExpression>
 #include <QSet>
 #include <QStringDecoder>
@@ -500,6 +499,8 @@ QStringList errorLogProblems(const QString &out)
     const QStringList lines = qbtest::readText(out + QStringLiteral("/LogError.txt")).split(QStringLiteral("\r\n"));
     for (const QString &line : lines) {
         const QString l = line.trimmed();
+        if (l == QLatin1String("Conversion Complete")) // the closing report
+            break;
         if (l.isEmpty() || l == QChar(0xFEFF) || l.startsWith(QLatin1String("Conversion Start")) ||
             l.startsWith(QLatin1String("Conversion Stop: ")) || l.startsWith(QLatin1String("Elapsed Time: ")) ||
             l.startsWith(QLatin1String("Replacable character array file")) ||
@@ -664,42 +665,39 @@ QString TestConversion::convertInProcess(const Loaded &l, const QString &ini)
     // The closing report is the only message box of a clean run.
     if (view.messages != QStringList{ctl.LastReport})
         return QStringLiteral("Message boxes:\n") + view.messages.join(QStringLiteral("\n--\n"));
+    // Its counts are the rows written.
+    const auto rows = [&](const char *table) {
+        qint64 n = 0;
+        for (const QString &f : QDir(l.out).entryList({QStringLiteral("%1*.txt").arg(QLatin1String(table))}, QDir::Files))
+            n += qbtest::readBytes(l.out + QLatin1Char('/') + f).count("\r\n");
+        return n;
+    };
+    const auto count = [&](const QString &label) {
+        const QRegularExpressionMatch m =
+            QRegularExpression(QStringLiteral("\r\n") + label + QStringLiteral(": (\\d+)\r\n")).match(ctl.LastReport);
+        return m.hasMatch() ? m.captured(1).toLongLong() : -1;
+    };
+    const qint64 forums = count(QStringLiteral("Categories")) + count(QStringLiteral("Forums"));
+    if (forums != rows("phpBB3_forums") || count(QStringLiteral("Topics")) != rows("phpBB3_topics")
+        || count(QStringLiteral("Posts")) != rows("phpBB3_posts") || count(QStringLiteral("Members")) != rows("phpBB3_users")
+        || count(QStringLiteral("Groups")) != rows("phpBB3_groups"))
+        return QStringLiteral("Report counts differ from the rows written:\n") + ctl.LastReport;
     return QString();
 }
 
 QString TestConversion::convertInBatch(const Loaded &l, const QString &ini)
 {
-    const QString program = qEnvironmentVariable("QB_PROGRAM", qbtest::buildDir() + QStringLiteral("/quillbridge"));
-    QStringList args{QStringLiteral("--convert"), QStringLiteral("--settings"), ini};
-    for (const QString &set : {QStringLiteral("DiscusRootFolder=") + l.root,
-                               QStringLiteral("phpBB3_OutputFolder=") + l.out,
-                               QStringLiteral("DiscusWebsite=") + kWebsite,
-                               QStringLiteral("phpBB3ForumAddr=") + kForumAddress,
-                               QStringLiteral("phpBB3_Admin=") + kAdmin,
-                               QStringLiteral("phpBB3_Users=%1").arg(l.sc.users),
-                               QStringLiteral("phpBB3_Groups=%1").arg(kGroups),
-                               QStringLiteral("phpBB3Version=") + l.release(),
-                               QStringLiteral("Charset=") + QString::fromLatin1(l.sc.charset),
-                               QStringLiteral("Display=1"),
-                               QStringLiteral("Log=1")})
-        args << QStringLiteral("--set") << set;
-    QProcess p;
-    const QString stdoutFile = ini + QStringLiteral(".stdout"), stderrFile = ini + QStringLiteral(".stderr");
-    p.setStandardOutputFile(stdoutFile);
-    p.setStandardErrorFile(stderrFile);
-    p.start(program, args);
-    if (!p.waitForStarted(30000))
-        return QStringLiteral("Cannot start %1: %2").arg(program, p.errorString());
-    if (!p.waitForFinished(10 * 60 * 1000)) {
-        p.kill();
-        p.waitForFinished(5000);
-        return QStringLiteral("The batch conversion did not finish in time");
-    }
-    if (p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0)
-        return QStringLiteral("quillbridge --convert exited with %1:\n%2")
-            .arg(p.exitStatus() == QProcess::NormalExit ? QString::number(p.exitCode()) : QStringLiteral("a crash"),
-                 QString::fromUtf8(qbtest::readBytes(stderrFile)).right(3000));
-    return QString();
+    return qbtest::runBatchConversion(ini, {QStringLiteral("DiscusRootFolder=") + l.root,
+                                               QStringLiteral("phpBB3_OutputFolder=") + l.out,
+                                               QStringLiteral("DiscusWebsite=") + kWebsite,
+                                               QStringLiteral("phpBB3ForumAddr=") + kForumAddress,
+                                               QStringLiteral("phpBB3_Admin=") + kAdmin,
+                                               QStringLiteral("phpBB3_Users=%1").arg(l.sc.users),
+                                               QStringLiteral("phpBB3_Groups=%1").arg(kGroups),
+                                               QStringLiteral("phpBB3Version=") + l.release(),
+                                               QStringLiteral("Charset=") + QString::fromLatin1(l.sc.charset),
+                                               QStringLiteral("Display=1"),
+                                               QStringLiteral("Log=1")});
 }
 
 void TestConversion::prepare(const Scenario &sc)

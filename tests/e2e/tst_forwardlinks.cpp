@@ -100,8 +100,8 @@ void TestForwardLinks::initTestCase()
     view.setText(QStringLiteral("txtSplitMBSize"), QStringLiteral("50"));
     view.setText(QStringLiteral("txtDefaultAdmin"), QStringLiteral("admin"));
     view.setText(QStringLiteral("cboCharset"), QStringLiteral("utf-8"));
-    ctl.phpBB3DefaultUsers = 57;
-    ctl.phpBB3DefaultGroups = 7;
+    view.setText(QStringLiteral("txtDefaultUsers"), QStringLiteral("57"));
+    view.setText(QStringLiteral("txtDefaultGroups"), QStringLiteral("7"));
     ctl.phpBB3Version = QStringLiteral("3.3");
     ctl.cmdConvert_Click();
     QCOMPARE(int(ctl.LastRunResult), int(ConvertController::RunResult::Completed));

@@ -74,35 +74,16 @@ qbgen::Options generatedOptions()
 // Runs `quillbridge --convert` on root into out; returns an error text, empty on success.
 QString convert(const QString &root, const QString &out, const QString &ini)
 {
-    const QString program = qEnvironmentVariable("QB_PROGRAM", qbtest::buildDir() + QStringLiteral("/quillbridge"));
-    QStringList args{QStringLiteral("--convert"), QStringLiteral("--settings"), ini};
-    for (const QString &set : {QStringLiteral("DiscusRootFolder=") + root,
-                               QStringLiteral("phpBB3_OutputFolder=") + out,
-                               QStringLiteral("DiscusWebsite=") + kWebsite,
-                               QStringLiteral("phpBB3ForumAddr=") + kForumAddress,
-                               QStringLiteral("phpBB3_Admin=admin"),
-                               QStringLiteral("phpBB3_Users=57"),
-                               QStringLiteral("phpBB3_Groups=7"),
-                               QStringLiteral("phpBB3Version=3.3"),
-                               QStringLiteral("Display=0"),
-                               QStringLiteral("Log=1")})
-        args << QStringLiteral("--set") << set;
-    QProcess p;
-    p.setStandardOutputFile(ini + QStringLiteral(".stdout"));
-    p.setStandardErrorFile(ini + QStringLiteral(".stderr"));
-    p.start(program, args);
-    if (!p.waitForStarted(30000))
-        return QStringLiteral("Cannot start %1: %2").arg(program, p.errorString());
-    if (!p.waitForFinished(10 * 60 * 1000)) {
-        p.kill();
-        p.waitForFinished(5000);
-        return QStringLiteral("The batch conversion did not finish in time");
-    }
-    if (p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0)
-        return QStringLiteral("quillbridge --convert exited with %1:\n%2")
-            .arg(p.exitStatus() == QProcess::NormalExit ? QString::number(p.exitCode()) : QStringLiteral("a crash"),
-                 QString::fromUtf8(qbtest::readBytes(ini + QStringLiteral(".stderr"))).right(3000));
-    return QString();
+    return qbtest::runBatchConversion(ini, {QStringLiteral("DiscusRootFolder=") + root,
+                                               QStringLiteral("phpBB3_OutputFolder=") + out,
+                                               QStringLiteral("DiscusWebsite=") + kWebsite,
+                                               QStringLiteral("phpBB3ForumAddr=") + kForumAddress,
+                                               QStringLiteral("phpBB3_Admin=admin"),
+                                               QStringLiteral("phpBB3_Users=57"),
+                                               QStringLiteral("phpBB3_Groups=7"),
+                                               QStringLiteral("phpBB3Version=3.3"),
+                                               QStringLiteral("Display=0"),
+                                               QStringLiteral("Log=1")});
 }
 
 // Files below dir, relative paths with "/", sorted.
@@ -148,7 +129,12 @@ const QRegularExpression &stamp()
     return re;
 }
 
-bool isLog(const QString &path) { return QFileInfo(path).fileName().startsWith(QLatin1String("Log")); }
+// The logs and the run's report carry the clock.
+bool isLog(const QString &path)
+{
+    const QString name = QFileInfo(path).fileName();
+    return name.startsWith(QLatin1String("Log")) || name == QLatin1String("Conversion Report.html");
+}
 
 QString normalisedText(QString text, const Places &places, bool log)
 {

@@ -42,8 +42,8 @@ QString convertSample(const QString &out, int users, const QString &version)
     view.setText(QStringLiteral("txtSplitMBSize"), QStringLiteral("50"));
     view.setText(QStringLiteral("txtDefaultAdmin"), QStringLiteral("admin"));
     view.setText(QStringLiteral("cboCharset"), QStringLiteral("utf-8"));
-    ctl.phpBB3DefaultUsers = users;
-    ctl.phpBB3DefaultGroups = 7;
+    view.setText(QStringLiteral("txtDefaultUsers"), QString::number(users));
+    view.setText(QStringLiteral("txtDefaultGroups"), QStringLiteral("7"));
     ctl.phpBB3Version = version;
     ctl.cmdConvert_Click();
     if (ctl.LastRunResult != ConvertController::RunResult::Completed)

@@ -105,6 +105,9 @@ void TestRedirectServers::initTestCase()
     view.setText(QStringLiteral("txtDiscusWebsite"), QStringLiteral("http://www.kestrel-valley-birders.example"));
     view.setText(QStringLiteral("txtphpBB3ForumAddr"), kForumAddress);
     view.setText(QStringLiteral("txtDefaultAdmin"), QStringLiteral("admin"));
+    view.setText(QStringLiteral("txtDefaultUsers"), QStringLiteral("57"));
+    view.setText(QStringLiteral("txtDefaultGroups"), QStringLiteral("7"));
+    view.setText(QStringLiteral("txtSplitMBSize"), QStringLiteral("50"));
     ctl.cmdConvert_Click();
     QCOMPARE(ctl.LastRunResult, ConvertController::RunResult::Completed);
 
@@ -196,7 +199,7 @@ void TestRedirectServers::serverAnswers301()
             const QByteArray target = "/" + old.toUtf8() + query;
             const QByteArray head = httpHead(port, target);
             const bool moved = head.startsWith("HTTP/1.1 301") || head.startsWith("HTTP/1.0 301");
-            if (!moved || !head.contains("\r\nLocation: " + address.toUtf8() + "\r\n") && !head.endsWith("\r\nLocation: " + address.toUtf8()))
+            if (!moved || (!head.contains("\r\nLocation: " + address.toUtf8() + "\r\n") && !head.endsWith("\r\nLocation: " + address.toUtf8())))
                 problems << QString::fromUtf8(target + " -> " + QByteArray(head).replace("\r\n", " | "));
         }
     }

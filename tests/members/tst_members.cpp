@@ -362,7 +362,7 @@ void TestMembers::badLinesAreSkipped()
     QVERIFY(s.view.messages.isEmpty());
     QCOMPARE(run->MembersById.count(), 3);
     QCOMPARE(byId(*run, 49)->username, QStringLiteral("cy"));
-    QCOMPARE(run->MemberLinesSkipped, 1);
+    QCOMPARE(run->tally.skippedMemberLines.size(), 1);
     QVERIFY2(s.view.progress().contains(QStringLiteral("Member Line Skipped - 2 - ") + reason + CrLf), qPrintable(s.view.progress()));
 }
 

@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QProcess>
 #include <QStringDecoder>
 
 namespace qbtest {
@@ -73,5 +74,29 @@ QStringList mariaDbFields(const QString &line)
     }
 }
 
+QString runBatchConversion(const QString &ini, const QStringList &sets)
+{
+    const QString program = qEnvironmentVariable("QB_PROGRAM", buildDir() + QStringLiteral("/quillbridge"));
+    QStringList args{QStringLiteral("--convert"), QStringLiteral("--settings"), ini};
+    for (const QString &set : sets)
+        args << QStringLiteral("--set") << set;
+    const QString stderrFile = ini + QStringLiteral(".stderr");
+    QProcess p;
+    p.setStandardOutputFile(ini + QStringLiteral(".stdout"));
+    p.setStandardErrorFile(stderrFile);
+    p.start(program, args);
+    if (!p.waitForStarted(30000))
+        return QStringLiteral("Cannot start %1: %2").arg(program, p.errorString());
+    if (!p.waitForFinished(10 * 60 * 1000)) {
+        p.kill();
+        p.waitForFinished(5000);
+        return QStringLiteral("The batch conversion did not finish in time");
+    }
+    if (p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0)
+        return QStringLiteral("quillbridge --convert exited with %1:\n%2")
+            .arg(p.exitStatus() == QProcess::NormalExit ? QString::number(p.exitCode()) : QStringLiteral("a crash"),
+                 QString::fromUtf8(readBytes(stderrFile)).right(3000));
+    return QString();
+}
 
 } // namespace qbtest

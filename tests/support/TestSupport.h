@@ -24,6 +24,11 @@ QString readText(const QString &path);
 // doubled quote inside it is one quote); any other field ends at the next comma.
 QStringList mariaDbFields(const QString &line);
 
+// Runs `quillbridge --convert --settings ini` with one --set per entry (the program is
+// QB_PROGRAM, else the build folder's); stdout and stderr go to ini + ".stdout"/".stderr".
+// Returns an error text, empty when the run exited 0.
+QString runBatchConversion(const QString &ini, const QStringList &sets);
+
 // A view that records message boxes and opened documents and answers the folder picker.
 class RecorderView : public MapView {
 public:
