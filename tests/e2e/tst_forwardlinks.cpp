@@ -51,6 +51,8 @@ class TestForwardLinks : public QObject {
 
 private slots:
     void initTestCase();
+    void formattingArrivesAsMarkup_data();
+    void formattingArrivesAsMarkup();
     void forwardAndRelativeLinksPointAtTheirTopics_data();
     void forwardAndRelativeLinksPointAtTheirTopics();
     void missingTargetKeepsItsAddressAndIsReportedOnce();
@@ -77,7 +79,11 @@ void TestForwardLinks::initTestCase()
     const QString added = QStringLiteral(
         "<!--Text-->See <a href=\"%1/discus/messages/12/120.html?1048156283\">the forms</a>, "
         "<a href=\"../15/122.html#post2\">the walk</a>, <a href=\"/discus/messages/3/999.html\">gone</a> and "
-        "<img src=\"http://elsewhere.example/pic.png\" alt=\"x\">. ").arg(Site);
+        "<img src=\"http://elsewhere.example/pic.png\" alt=\"x\">. "
+        // Every construct of the formatting conversion, as Discus keeps them in HTML.
+        "<i>Not</i> my <u>best</u> work<blockquote>quoted words</blockquote><ul><li>item one<li>item two</ul>"
+        "<pre>code line</pre><h2>A heading</h2><a href=\"http://elsewhere.example/page\">elsewhere</a> "
+        "<font size=\"+1\">bigger</font>. ").arg(Site);
     QVERIFY(html.contains(QStringLiteral("<!--Text-->Eight eggs")));
     html.replace(QStringLiteral("<!--Text-->Eight eggs"), added + QStringLiteral("Eight eggs"));
     QVERIFY(page.open(QIODevice::WriteOnly | QIODevice::Truncate));
@@ -112,6 +118,31 @@ void TestForwardLinks::initTestCase()
     const qbtest::SqlResult r = db.runScript(Db, out + QStringLiteral("/Discus Conversion Import SQL.sql"));
     QVERIFY2(r.ok(), qPrintable(r.describe()));
     QCOMPARE(r.warnings, QStringList());
+}
+
+void TestForwardLinks::formattingArrivesAsMarkup_data()
+{
+    QTest::addColumn<QString>("part"); // a piece the loaded post_text must hold
+    QTest::newRow("italics") << "<I><s>[i]</s>Not<e>[/i]</e></I>";
+    QTest::newRow("underline") << "<U><s>[u]</s>best<e>[/u]</e></U>";
+    QTest::newRow("quote") << "<QUOTE><s>[quote]</s>quoted words<e>[/quote]</e></QUOTE>";
+    QTest::newRow("list") << "<LIST><s>[list]</s>";
+    QTest::newRow("first item") << "<LI><s>[*]</s>item one";
+    QTest::newRow("second item") << "<LI><s>[*]</s>item two";
+    QTest::newRow("code") << "<CODE><s>[code]</s>code line<e>[/code]</e></CODE>";
+    QTest::newRow("heading") << "A heading";
+    QTest::newRow("other site") << "<URL url=\"http://elsewhere.example/page\"><s>[url=http://elsewhere.example/page]</s>elsewhere";
+    QTest::newRow("relative size") << "<SIZE size=\"125\">";
+}
+
+void TestForwardLinks::formattingArrivesAsMarkup()
+{
+    QFETCH(QString, part);
+    const QString post = db.scalar(Db, QStringLiteral("SELECT post_text FROM phpBB3_posts WHERE post_id = ") + linkPost());
+    QVERIFY2(post.contains(part), qPrintable(post));
+    // Nothing is left as HTML text, and the list items are not run together.
+    QVERIFY2(!post.contains(QStringLiteral("&lt;")), qPrintable(post));
+    QVERIFY2(!post.contains(QStringLiteral("item oneitem two")), qPrintable(post));
 }
 
 void TestForwardLinks::forwardAndRelativeLinksPointAtTheirTopics_data()
