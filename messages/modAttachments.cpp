@@ -52,15 +52,6 @@ QString candidate(const QString &discusFolder, const QString &folderPiece, const
     return path + file;
 }
 
-// "scheme://host" of the old site's address, "" when it has no host.
-QString siteOrigin(const QString &website)
-{
-    const QStringList pieces = website.trimmed().split(QLatin1Char('/'));
-    if (pieces.size() < 3 || pieces.at(2).isEmpty())
-        return QString();
-    return pieces.at(0) + QStringLiteral("//") + pieces.at(2);
-}
-
 // The attachments row of the post being converted for source, and the file's copy in
 // the attachments folder. Returns the file's own name.
 QString addAttachment(ConversionRun &run, const QString &source, qint32 posterId)

@@ -45,15 +45,6 @@ QString targetFile(const QString &folder, const QString &board, const QString &p
 
 // ---- Links to the old board's pages: relative addresses and the messages path ----------
 
-// "scheme://host" of the old site's address, "" when it has no host.
-QString siteOrigin(const QString &website)
-{
-    const QStringList pieces = website.trimmed().split(QLatin1Char('/'));
-    if (pieces.size() < 3 || pieces.at(2).isEmpty())
-        return QString();
-    return pieces.at(0) + QStringLiteral("//") + pieces.at(2);
-}
-
 // An address with a scheme ("http:", "mailto:") or a host ("//host/...").
 bool hasSchemeOrHost(const QString &address)
 {
@@ -421,6 +412,14 @@ QString DiscusPageAddress(const ConversionRun &run)
     if (relative.isEmpty())
         return QString();
     return siteOrigin(run.ctl.DiscusWebsite) + QLatin1Char('/') + DiscusMessagesWebPath(run) + relative;
+}
+
+QString siteOrigin(const QString &website)
+{
+    const QStringList pieces = website.trimmed().split(QLatin1Char('/'));
+    if (pieces.size() < 3 || pieces.at(2).isEmpty())
+        return QString();
+    return pieces.at(0) + QStringLiteral("//") + pieces.at(2);
 }
 
 QString DiscusResolvedAddress(const ConversionRun &run, const QString &address)

@@ -36,6 +36,8 @@ QString DiscusPageAddress(const ConversionRun &run);
 // An address without scheme or host resolved against the page's address on the old site
 // ("../12/120.html", "/discus/messages/12/120.html"); other addresses unchanged.
 QString DiscusResolvedAddress(const ConversionRun &run, const QString &address);
+// "scheme://host" of the old site's address, "" when it has no host.
+QString siteOrigin(const QString &website);
 // The address of a link to a page of the old board (absolute and "/..." addresses as
 // written, relative ones resolved), or "" when the address does not point at the board: it holds
 // "/discus/messages/", "/secure/" or the folder fields' messages path, and a relative one
