@@ -1,5 +1,6 @@
-// The numbered import file series: rows are collected in memory as UTF-8 and each file
-// is written whole when it is completed, either at a split or when its set is closed.
+// The numbered import file series: rows are encoded as UTF-8 into a buffer that goes to
+// the current file whenever it is full; a file is completed at a split or when its set
+// is closed.
 #include "output/ImportFile.h"
 
 #include "convert/ConversionRun.h"
@@ -7,7 +8,6 @@
 
 #include <QDir>
 #include <QFile>
-#include <QSaveFile>
 
 namespace {
 
@@ -18,15 +18,34 @@ QString numberedName(const QString &templ, qint32 number)
     return QString(templ).replace(QStringLiteral("XXX"), QString::number(number));
 }
 
-// Writes the set's current file whole, replacing a file of that name.
-void saveStream(const ImportFile &file)
+// Bytes kept before they go to the file: large writes, little memory.
+constexpr qsizetype FlushBytes = 1 << 20;
+
+// Moves the buffered bytes into the current file, creating it (replacing a file of that
+// name) with the first write.
+void flushStream(ImportFile &file)
 {
-    QSaveFile out(file.fileName);
-    out.setDirectWriteFallback(true);
-    if (!out.open(QIODevice::WriteOnly))
-        throw QbError(QbErrNo::PathFileAccess, file.fileName + QStringLiteral(" - ") + out.errorString());
-    if (out.write(*file.stream) != file.stream->size() || !out.commit())
-        throw QbError(QbErrNo::FileIO, file.fileName + QStringLiteral(" - ") + out.errorString());
+    if (!file.out) {
+        file.out = std::make_unique<QFile>(file.fileName);
+        if (!file.out->open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+            const QString why = file.out->errorString();
+            file.out.reset();
+            throw QbError(QbErrNo::PathFileAccess, file.fileName + QStringLiteral(" - ") + why);
+        }
+    }
+    if (file.out->write(*file.stream) != file.stream->size())
+        throw QbError(QbErrNo::FileIO, file.fileName + QStringLiteral(" - ") + file.out->errorString());
+    file.stream->resize(0);
+}
+
+// Completes the current file: the rest of the buffer is written and the file closed.
+void saveStream(ImportFile &file)
+{
+    flushStream(file);
+    const std::unique_ptr<QFile> out = std::move(file.out);
+    if (!out->flush())
+        throw QbError(QbErrNo::FileIO, file.fileName + QStringLiteral(" - ") + out->errorString());
+    out->close();
 }
 
 // Deletes the files of the folder that match the pattern; a missing file is normal.
@@ -47,6 +66,7 @@ void ImportFile::name(const QString &templatePath, const QString &table)
     fileNumber = 1;
     charsWritten = 0;
     stream.reset();
+    out.reset();
     fileName = numberedName(templ, fileNumber);
 }
 
@@ -60,7 +80,6 @@ void WriteFileLine(ConversionRun &run, const QString &line, ImportFile &file, co
             // The current file is complete (even when it holds no line yet): save it,
             // give it its load statement and go on with the next number.
             saveStream(file);
-            file.stream = std::make_unique<QByteArray>();
             if (!tableName.isEmpty())
                 CreateImportSQL(run, file.fileName, tableName);
             file.charsWritten = 0;
@@ -69,6 +88,8 @@ void WriteFileLine(ConversionRun &run, const QString &line, ImportFile &file, co
         }
         file.stream->append(line.toUtf8());
         file.stream->append("\r\n", 2);
+        if (file.stream->size() >= FlushBytes)
+            flushStream(file);
         file.charsWritten += line.size() + 2;
         ++file.rows;
     });

@@ -1,7 +1,9 @@
 #pragma once
 // One numbered series of import files (one phpBB3 table, or an internal-link set):
-// rows are collected in memory and each file is written whole when it is completed.
+// rows go through a buffer into the current file, so memory stays the same however
+// large the board.
 #include <QByteArray>
+#include <QFile>
 #include <QString>
 #include <memory>
 
@@ -14,7 +16,8 @@ struct ImportFile {
     qint64 charsWritten = 0;
     qint32 fileNumber = 1;
     qint64 rows = 0;     // rows written to the whole series (for the final report)
-    std::unique_ptr<QByteArray> stream; // the current file's bytes; absent until the first line
+    std::unique_ptr<QByteArray> stream; // the current file's bytes not yet written; absent until the first line
+    std::unique_ptr<QFile> out;         // the current file, opened with its first written bytes
 
     bool isOpen() const { return stream != nullptr; }
     // Names the set: template, file number 1, no stream.
@@ -24,8 +27,8 @@ struct ImportFile {
 // Appends one row (without line end) to the set, starting a new numbered file first when
 // splitting is allowed and the row would pass the run's split size.
 void WriteFileLine(ConversionRun &run, const QString &line, ImportFile &file, const QString &tableName, bool noSplit = false);
-// Saves the set's current file (if it has a stream), appends its load statement when the
-// set has a table name, and releases the stream.
+// Completes the set's current file (if it has a stream), appends its load statement when
+// the set has a table name, and releases the stream.
 void CloseImportFile(ConversionRun &run, ImportFile &file);
 // Before the phases: removes the old output files and creates the logs and the
 // attachments folder.

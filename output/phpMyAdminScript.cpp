@@ -5,8 +5,9 @@
 #include "output/ImportSql.h"
 #include "output/phpBBScript.h"
 
+#include <QBuffer>
 #include <QDir>
-#include <QSaveFile>
+#include <QFile>
 #include <cmath>
 #include <cstring>
 
@@ -20,6 +21,9 @@ constexpr qint64 EndingRoom = 512;
 // Longest statement: servers refuse statements longer than max_allowed_packet, which is
 // 1 MB on old MySQL servers (a longer row still goes alone into a statement).
 constexpr qint64 StatementCap = 1048576;
+// Pieces in which the import files are read and the SQL files written.
+constexpr qsizetype ReadBytes = 1 << 20;
+constexpr qsizetype WriteBytes = 1 << 20;
 
 QByteArray crLf(const QString &text)
 {
@@ -48,88 +52,108 @@ bool plainInteger(const QByteArray &v)
 
 } // namespace
 
-QVector<ImportRow> ParseImportRows(const QByteArray &data)
+qsizetype ParseImportRow(const char *p, qsizetype n, qsizetype i, ImportRow &row, bool &lineEnded)
 {
     // As LOAD DATA reads with these clauses: an enclosed field ends at a '"' followed by
     // ',' or CR LF or the end; '""' inside it is one '"'; any other '"' is kept. An
     // unenclosed field ends at ',' or CR LF. CR LF ends the row.
-    QVector<ImportRow> rows;
-    const char *const p = data.constData();
-    const qsizetype n = data.size();
-    const auto lineEnd = [&](qsizetype i) { return i + 1 < n && p[i] == '\r' && p[i + 1] == '\n'; };
-    qsizetype i = 0;
-    while (i < n) {
-        ImportRow row;
-        for (;;) {
-            ImportField f;
-            if (p[i] == '"') {
-                f.enclosed = true;
-                ++i;
-                for (;;) {
-                    const char *q = static_cast<const char *>(std::memchr(p + i, '"', size_t(n - i)));
-                    const qsizetype at = q ? q - p : n;
-                    f.value.append(p + i, at - i);
-                    i = at;
-                    if (i >= n)
-                        break;
-                    if (i + 1 < n && p[i + 1] == '"') {
-                        f.value.append('"');
-                        i += 2;
-                    } else if (i + 1 == n || p[i + 1] == ',' || lineEnd(i + 1)) {
-                        ++i;
-                        break;
-                    } else {
-                        f.value.append('"');
-                        ++i;
-                    }
-                }
-            } else {
-                const qsizetype start = i;
-                while (i < n && p[i] != ',' && !lineEnd(i))
+    const auto lineEnd = [&](qsizetype at) { return at + 1 < n && p[at] == '\r' && p[at + 1] == '\n'; };
+    row.resize(0);
+    lineEnded = false;
+    for (;;) {
+        ImportField f;
+        if (i < n && p[i] == '"') {
+            f.enclosed = true;
+            ++i;
+            for (;;) {
+                const char *q = static_cast<const char *>(std::memchr(p + i, '"', size_t(n - i)));
+                const qsizetype at = q ? q - p : n;
+                f.value.append(p + i, at - i);
+                i = at;
+                if (i >= n)
+                    break;
+                if (i + 1 < n && p[i + 1] == '"') {
+                    f.value.append('"');
+                    i += 2;
+                } else if (i + 1 == n || p[i + 1] == ',' || lineEnd(i + 1)) {
                     ++i;
-                f.value = QByteArray(p + start, i - start);
+                    break;
+                } else {
+                    f.value.append('"');
+                    ++i;
+                }
             }
-            row.append(std::move(f));
-            if (i < n && p[i] == ',') {
+        } else {
+            const qsizetype start = i;
+            while (i < n && p[i] != ',' && !lineEnd(i))
                 ++i;
-                if (i < n)
-                    continue;
-                row.append(ImportField{}); // a row that ends with ',' has an empty last field
-            }
-            if (lineEnd(i))
-                i += 2;
-            break;
+            f.value = QByteArray(p + start, i - start);
         }
-        rows.append(std::move(row));
+        row.append(std::move(f));
+        if (i < n && p[i] == ',') {
+            ++i;
+            if (i < n)
+                continue;
+            row.append(ImportField{}); // a row that ends with ',' has an empty last field
+        }
+        if (lineEnd(i)) {
+            i += 2;
+            lineEnded = true;
+        }
+        return i;
+    }
+}
+
+QVector<ImportRow> ParseImportRows(const QByteArray &data)
+{
+    QVector<ImportRow> rows;
+    ImportRow row;
+    bool lineEnded = false;
+    for (qsizetype i = 0; i < data.size();) {
+        i = ParseImportRow(data.constData(), data.size(), i, row, lineEnded);
+        rows.append(row);
     }
     return rows;
 }
 
-QByteArray ImportFieldSql(const ImportField &f)
+void AppendImportFieldSql(QByteArray &out, const ImportField &f)
 {
     const QByteArray &v = f.value;
     if (!f.enclosed) {
-        if (v == "NULL")
-            return QByteArrayLiteral("NULL");
-        if (plainInteger(v))
-            return v;
+        if (v == "NULL") {
+            out += "NULL";
+            return;
+        }
+        if (plainInteger(v)) {
+            out += v;
+            return;
+        }
+    }
+    if (v.isEmpty()) {
+        out += "''";
+        return;
     }
     bool plain = true;
     for (char c : v)
         plain &= (uchar(c) >= 0x20 && c != '\\' && c != 0x7F);
-    if (v.isEmpty())
-        return QByteArrayLiteral("''");
-    if (!plain) // the bytes in hexadecimal: no escape, no line break in the file
-        return QByteArrayLiteral("_utf8mb4 X'") + v.toHex() + '\'';
-    QByteArray out;
-    out.reserve(v.size() + 2);
-    out.append('\'');
-    for (char c : v) {
-        out.append(c);
-        if (c == '\'')
-            out.append('\'');
+    if (!plain) { // the bytes in hexadecimal: no escape, no line break in the file
+        out += "_utf8mb4 X'";
+        out += v.toHex();
+        out += '\'';
+        return;
     }
-    out.append('\'');
+    out += '\'';
+    qsizetype from = 0;
+    for (qsizetype at; (at = v.indexOf('\'', from)) >= 0; from = at + 1)
+        out.append(v.constData() + from, at + 1 - from).append('\'');
+    out.append(v.constData() + from, v.size() - from);
+    out += '\'';
+}
+
+QByteArray ImportFieldSql(const ImportField &field)
+{
+    QByteArray out;
+    AppendImportFieldSql(out, field);
     return out;
 }
 
@@ -146,34 +170,54 @@ phpMyAdminScript::phpMyAdminScript(const QString &folder, qint64 partBytes, cons
 
 bool phpMyAdminScript::overflows(qint64 more) const
 {
-    return m_limit > 0 && m_part.size() + m_statement.size() + more + EndingRoom > m_limit;
+    return m_limit > 0 && m_partSize + m_statement.size() + more + EndingRoom > m_limit;
+}
+
+void phpMyAdminScript::write(const QByteArray &bytes)
+{
+    m_part += bytes;
+    m_partSize += bytes.size();
+    if (m_part.size() >= WriteBytes)
+        flushPart();
+}
+
+void phpMyAdminScript::flushPart()
+{
+    if (m_file->write(m_part) != m_part.size())
+        throw QbError(QbErrNo::FileIO, m_file->fileName() + QStringLiteral(" - ") + m_file->errorString());
+    m_part.resize(0);
 }
 
 void phpMyAdminScript::openPart()
 {
     const int number = m_names.size() + 1;
     const QString name = phpMyAdminFileName(number);
+    m_file = std::make_unique<QFile>(m_folder + name);
+    if (!m_file->open(QIODevice::WriteOnly | QIODevice::Truncate))
+        throw QbError(QbErrNo::PathFileAccess, m_file->fileName() + QStringLiteral(" - ") + m_file->errorString());
+    m_part.resize(0);
+    m_partSize = 0;
     const QString order = QStringLiteral("Order: this file runs ")
         + (number == 1 ? QStringLiteral("first and once.") : QStringLiteral("right after ") + phpMyAdminFileName(number - 1) + '.');
     if (number == 1) {
-        m_part = m_guard;
+        write(m_guard);
     } else {
-        m_part = crLf(QStringLiteral("-- ") + QString(86, QLatin1Char('-')) + QStringLiteral("\n-- ") + name
-                      + QStringLiteral(" of the Discus conversion: run the files of this folder in the order of their\n"
-                                       "-- numbers, each once, with phpMyAdmin's Import page or: mariadb <database> < <file>\n-- ")
-                      + QString(86, QLatin1Char('-')) + QStringLiteral("\n\n"));
-        m_part += phpBBSessionSql().toUtf8();
+        write(crLf(QStringLiteral("-- ") + QString(86, QLatin1Char('-')) + QStringLiteral("\n-- ") + name
+                   + QStringLiteral(" of the Discus conversion: run the files of this folder in the order of their\n"
+                                    "-- numbers, each once, with phpMyAdmin's Import page or: mariadb <database> < <file>\n-- ")
+                   + QString(86, QLatin1Char('-')) + QStringLiteral("\n\n")));
+        write(phpBBSessionSql().toUtf8());
     }
     const QString marker = QStringLiteral(" FROM phpBB3_config WHERE config_name = '") + QString::fromLatin1(MarkerName) + '\'';
-    m_part += phpBBGuardCheckSql(
-                  order,
-                  number == 1 ? QStringLiteral("SELECT COUNT(*) > 0") + marker
-                              : QStringLiteral("SELECT COUNT(*) = 0") + marker + QStringLiteral(" AND config_value = '")
-                                    + QString::number(number - 1) + '\'',
-                  number == 1 ? name + QStringLiteral(" has run on this database before: load the files into a fresh phpBB board")
-                              : name + QStringLiteral(" must run right after ") + phpMyAdminFileName(number - 1)
-                                    + QStringLiteral(": run the files in the order of their numbers and each once"))
-                  .toUtf8();
+    write(phpBBGuardCheckSql(
+              order,
+              number == 1 ? QStringLiteral("SELECT COUNT(*) > 0") + marker
+                          : QStringLiteral("SELECT COUNT(*) = 0") + marker + QStringLiteral(" AND config_value = '")
+                                + QString::number(number - 1) + '\'',
+              number == 1 ? name + QStringLiteral(" has run on this database before: load the files into a fresh phpBB board")
+                          : name + QStringLiteral(" must run right after ") + phpMyAdminFileName(number - 1)
+                                + QStringLiteral(": run the files in the order of their numbers and each once"))
+              .toUtf8());
     m_partRows = 0;
 }
 
@@ -181,27 +225,34 @@ void phpMyAdminScript::endStatement()
 {
     if (m_statementRows == 0)
         return;
-    m_part += m_statement;
-    m_part += ";\r\n\r\n";
-    m_statement.clear();
+    m_statement += ";\r\n\r\n";
+    write(m_statement);
+    m_statement.resize(0);
     m_statementRows = 0;
 }
 
 void phpMyAdminScript::closePart(const QByteArray &ending)
 {
     endStatement();
-    m_part += ending;
-    const QString path = m_folder + phpMyAdminFileName(m_names.size() + 1);
-    QSaveFile out(path);
-    out.setDirectWriteFallback(true);
-    if (!out.open(QIODevice::WriteOnly) || out.write(m_part) != m_part.size() || !out.commit())
-        throw QbError(QbErrNo::FileIO, path + QStringLiteral(" - ") + out.errorString());
-    m_names << path;
-    m_sizes << m_part.size();
-    m_part.clear();
+    write(ending);
+    flushPart();
+    const std::unique_ptr<QFile> file = std::move(m_file);
+    if (!file->flush())
+        throw QbError(QbErrNo::FileIO, file->fileName() + QStringLiteral(" - ") + file->errorString());
+    file->close();
+    m_names << file->fileName();
+    m_sizes << m_partSize;
 }
 
 void phpMyAdminScript::addImportFile(const QByteArray &data, const QString &table, const QStringList &targets, bool replace)
+{
+    QBuffer in;
+    in.setData(data);
+    in.open(QIODevice::ReadOnly);
+    addImportFile(in, table, targets, replace);
+}
+
+void phpMyAdminScript::addImportFile(QIODevice &in, const QString &table, const QStringList &targets, bool replace)
 {
     QStringList columns;
     QVector<int> kept; // field indexes that go into a column
@@ -212,9 +263,32 @@ void phpMyAdminScript::addImportFile(const QByteArray &data, const QString &tabl
         }
     const QByteArray head = (replace ? QByteArrayLiteral("REPLACE INTO ") : QByteArrayLiteral("INSERT INTO ")) + table.toUtf8()
         + " (" + columns.join(QStringLiteral(", ")).toUtf8() + ") VALUES\r\n";
-    const QVector<ImportRow> rows = ParseImportRows(data);
+    // The file is read in pieces; a row is taken only when its line end has been read (or
+    // the file has ended), so a row never depends on where a piece ends.
+    QByteArray data;
+    qsizetype at = 0;
+    bool atEnd = false;
+    ImportRow row;
     QByteArray tuple;
-    for (const ImportRow &row : rows) {
+    const auto readOn = [&] {
+        data.remove(0, at);
+        at = 0;
+        const QByteArray more = in.read(ReadBytes);
+        atEnd = more.isEmpty();
+        data += more;
+    };
+    for (;;) {
+        if (!atEnd && data.size() - at < ReadBytes)
+            readOn();
+        if (at >= data.size())
+            break;
+        bool lineEnded = false;
+        const qsizetype next = ParseImportRow(data.constData(), data.size(), at, row, lineEnded);
+        if (!lineEnded && !atEnd) { // the row goes on in the next piece (a long row grows it)
+            readOn();
+            continue;
+        }
+        at = next;
         if (row.size() != targets.size())
             throw QbError(QbErrNo::InternalError, table + QStringLiteral(": a row of %1 fields for %2 columns")
                                                              .arg(row.size())
@@ -223,7 +297,7 @@ void phpMyAdminScript::addImportFile(const QByteArray &data, const QString &tabl
         for (int k = 0; k < kept.size(); ++k) {
             if (k > 0)
                 tuple += ',';
-            tuple += ImportFieldSql(row.at(kept.at(k)));
+            AppendImportFieldSql(tuple, row.at(kept.at(k)));
         }
         tuple += ')';
         const qint64 more = tuple.size() + 5; // ",\r\n" or ";\r\n\r\n"
@@ -232,7 +306,7 @@ void phpMyAdminScript::addImportFile(const QByteArray &data, const QString &tabl
         if (m_statementRows == 0) {
             if (m_partRows > 0 && overflows(head.size() + more))
                 closePart(markerEnding(m_names.size() + 1));
-            if (m_part.isEmpty())
+            if (!m_file)
                 openPart();
             m_statement = head;
         } else {
@@ -287,8 +361,10 @@ void phpMyAdminAddImportFile(ConversionRun &run, const QString &filePath, const 
         QFile in(filePath);
         if (!in.open(QIODevice::ReadOnly))
             throw QbError(QbErrNo::FileNotFound, filePath + QStringLiteral(" - ") + in.errorString());
-        run.phpMyAdmin->addImportFile(in.readAll(), tableName, ImportLoadTargets(tableName, run.ctl.phpBB3Version),
+        run.phpMyAdmin->addImportFile(in, tableName, ImportLoadTargets(tableName, run.ctl.phpBB3Version),
                                       ImportReplacesRows(tableName));
+        if (in.error() != QFileDevice::NoError)
+            throw QbError(QbErrNo::FileIO, filePath + QStringLiteral(" - ") + in.errorString());
     });
     run.CvDoEvents();
 }

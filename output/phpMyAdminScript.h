@@ -9,9 +9,11 @@
 // Each file first checks that the file before it has run (a row in phpBB3_config that
 // each file sets at its end and the finishing section removes) and stops otherwise.
 #include <QByteArray>
+#include <QFile>
 #include <QString>
 #include <QStringList>
 #include <QVector>
+#include <memory>
 
 class ConversionRun;
 
@@ -24,9 +26,13 @@ struct ImportField {
 using ImportRow = QVector<ImportField>;
 // The rows of an import file's bytes.
 QVector<ImportRow> ParseImportRows(const QByteArray &data);
+// One row of p[0, n) from position i into row; returns the position after it. lineEnded
+// tells whether the row ended with its CR LF (else with the data).
+qsizetype ParseImportRow(const char *p, qsizetype n, qsizetype i, ImportRow &row, bool &lineEnded);
 // A field as an SQL value that stores what LOAD DATA stores, read the same under every
 // sql_mode (no backslash, no double quote as string delimiter, no control character).
 QByteArray ImportFieldSql(const ImportField &field);
+void AppendImportFieldSql(QByteArray &out, const ImportField &field);
 
 // "Import 001.sql" for 1.
 QString phpMyAdminFileName(int number);
@@ -38,6 +44,7 @@ public:
     phpMyAdminScript(const QString &folder, qint64 partBytes, const QString &guardSql);
 
     // The rows of one completed import file of the table; targets as ImportLoadTargets.
+    void addImportFile(QIODevice &in, const QString &table, const QStringList &targets, bool replace);
     void addImportFile(const QByteArray &data, const QString &table, const QStringList &targets, bool replace);
     // Ends the last file with the finishing section and writes it.
     void finish(const QString &finishingSql);
@@ -49,13 +56,17 @@ public:
 private:
     void openPart();
     void closePart(const QByteArray &ending);
+    void write(const QByteArray &bytes);
+    void flushPart();
     void endStatement();
     bool overflows(qint64 more) const;
 
     QString m_folder;
     qint64 m_limit;
     QByteArray m_guard;
-    QByteArray m_part;       // the current file
+    std::unique_ptr<QFile> m_file; // the current file, while one is open
+    QByteArray m_part;       // the current file's bytes not yet written
+    qint64 m_partSize = 0;   // the current file's size so far
     QByteArray m_statement;  // the statement being filled
     int m_partRows = 0;      // rows in the current file
     int m_statementRows = 0;
