@@ -7,6 +7,7 @@
 #include "convert/RunTally.h"
 #include "members/clsMember.h"
 #include "output/ImportFile.h"
+#include "output/BackgroundWork.h"
 #include "output/phpMyAdminScript.h"
 #include "output/phpBBScript.h"
 #include "messages/phpBBStoredText.h"
@@ -131,4 +132,8 @@ public:
     // before each post's conversion).
     QVector<phpBBInlineAttachment> CurrentPostInline;
     // End of forward links and inline images.
+
+    // The second thread for output work (redirection pages, the SQL for phpMyAdmin);
+    // declared last, so that its jobs have run before anything they use is destroyed.
+    std::unique_ptr<BackgroundWork> background;
 };

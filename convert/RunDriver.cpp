@@ -10,6 +10,7 @@
 #include "output/ImportFile.h"
 #include "output/TextFiles.h"
 #include "output/phpBBScript.h"
+#include "output/BackgroundWork.h"
 #include "output/phpMyAdminScript.h"
 #include "messages/modRedirect.h"
 
@@ -191,6 +192,7 @@ void ConvertController::cmdConvert_Click()
             phpBBAppendFinishingSql(*run);
             // The web-server maps of the redirection pages written.
             WriteRedirectMaps(*run);
+            WaitForBackgroundWork(*run);
         });
 
     // A run refused before it started (a folder missing, the output folder not usable) has

@@ -157,7 +157,7 @@ void SaveRedirectFile(ConversionRun &run, const QString &pagePath, qint32 number
         ReplaceText(page, u"CCCCC", RedirectHtmlText(c));
         ReplaceText(page, u"YYYYY", RedirectNewAddress(ctl.phpBB3ForumAddr, target).toHtmlEscaped());
         ReplaceText(page, u"ZZZZZ", ctl.phpBB3ForumAddr);
-        WriteFileData(ctl, file, asciiHtml(page));
+        WriteFileDataInBackground(run, file, asciiHtml(page));
     });
 }
 

@@ -5,6 +5,7 @@
 #include "convert/ConversionRun.h"
 #include "convert/ConvertController.h"
 #include "messages/SpecialCharacters.h"
+#include "output/BackgroundWork.h"
 #include "output/TextCleaning.h"
 
 #include <QDir>
@@ -248,25 +249,36 @@ bool GetFileDataANSI(ConvertController &ctl, const QString &path, QString &text,
     return readFile(ctl, QStringLiteral("GetFileDataANSI()"), path, text, QStringLiteral("us-ascii"), scanSpecial);
 }
 
+void WriteFileBytes(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+        const QString where = QStringLiteral(" - ") + nativePath(path);
+        if (!QFileInfo(path).absoluteDir().exists())
+            throw QbError(QbErrNo::PathNotFound, QStringLiteral("Path not found") + where);
+        if (file.error() == QFileDevice::PermissionsError)
+            throw QbError(QbErrNo::PermissionDenied, QStringLiteral("Permission denied") + where);
+        throw QbError(QbErrNo::PathFileAccess, QStringLiteral("Path/File access error") + where + QStringLiteral(" - ") + file.errorString());
+    }
+    if (file.write(bytes) != bytes.size() || !file.flush())
+        throw QbError(QbErrNo::FileIO, QStringLiteral("Device I/O error - ") + nativePath(path) + QStringLiteral(" - ") + file.errorString());
+    file.close();
+}
+
 bool WriteFileData(ConvertController &ctl, const QString &path, const QString &text)
 {
     return ctl.Trap(QStringLiteral("WriteFileData()"), [&] {
         // Encode first, so an unknown charset leaves any existing file untouched.
-        const QByteArray bytes = EncodeCharsetHtml(text, runCharset(ctl));
-        QFile file(path);
-        if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-            const QString where = QStringLiteral(" - ") + nativePath(path);
-            if (!QFileInfo(path).absoluteDir().exists())
-                throw QbError(QbErrNo::PathNotFound, QStringLiteral("Path not found") + where);
-            if (file.error() == QFileDevice::PermissionsError)
-                throw QbError(QbErrNo::PermissionDenied, QStringLiteral("Permission denied") + where);
-            throw QbError(QbErrNo::PathFileAccess, QStringLiteral("Path/File access error") + where + QStringLiteral(" - ") + file.errorString());
-        }
-        if (file.write(bytes) != bytes.size() || !file.flush())
-            throw QbError(QbErrNo::FileIO, QStringLiteral("Device I/O error - ") + nativePath(path) + QStringLiteral(" - ") + file.errorString());
-        file.close();
+        WriteFileBytes(path, EncodeCharsetHtml(text, runCharset(ctl)));
         ctl.CvDoEvents();
     });
+}
+
+void WriteFileDataInBackground(ConversionRun &run, const QString &path, const QString &text)
+{
+    QByteArray bytes;
+    if (run.Trap(QStringLiteral("WriteFileData()"), [&] { bytes = EncodeCharsetHtml(text, runCharset(run.ctl)); }))
+        RunInBackground(run, QStringLiteral("WriteFileData()"), [path, bytes] { WriteFileBytes(path, bytes); });
 }
 
 QString LinkToLocalPath(ConversionRun &run, const QString &link, QString &fileName, QString &boardFolder)

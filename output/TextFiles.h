@@ -33,6 +33,10 @@ bool GetFileDataANSI(ConvertController &ctl, const QString &path, QString &text,
 // without byte-order mark; characters the charset lacks become HTML character references
 // (the files written are HTML pages). Trap "WriteFileData()".
 bool WriteFileData(ConvertController &ctl, const QString &path, const QString &text);
+// The same, with the file written on the run's second thread (the text is encoded first).
+void WriteFileDataInBackground(ConversionRun &run, const QString &path, const QString &text);
+// Creates or replaces the file with the bytes; throws the errors WriteFileData reports.
+void WriteFileBytes(const QString &path, const QByteArray &bytes);
 
 // The local file of a Discus page link ".../<board>/<page>.html": the secure folder while
 // the page walk is in a hidden page, else the messages folder, + board + "/" + file name.

@@ -2,6 +2,7 @@
 #include "output/phpMyAdminScript.h"
 
 #include "convert/ConversionRun.h"
+#include "output/BackgroundWork.h"
 #include "output/ImportSql.h"
 #include "output/phpBBScript.h"
 
@@ -357,12 +358,15 @@ void phpMyAdminAddImportFile(ConversionRun &run, const QString &filePath, const 
 {
     if (!run.phpMyAdmin)
         return;
-    run.Trap(QStringLiteral("phpMyAdminAddImportFile()"), [&] {
+    // The file is complete: it is read back on the run's second thread.
+    phpMyAdminScript *script = run.phpMyAdmin.get();
+    const QStringList targets = ImportLoadTargets(tableName, run.ctl.phpBB3Version);
+    const bool replace = ImportReplacesRows(tableName);
+    RunInBackground(run, QStringLiteral("phpMyAdminAddImportFile()"), [=] {
         QFile in(filePath);
         if (!in.open(QIODevice::ReadOnly))
             throw QbError(QbErrNo::FileNotFound, filePath + QStringLiteral(" - ") + in.errorString());
-        run.phpMyAdmin->addImportFile(in, tableName, ImportLoadTargets(tableName, run.ctl.phpBB3Version),
-                                      ImportReplacesRows(tableName));
+        script->addImportFile(in, tableName, targets, replace);
         if (in.error() != QFileDevice::NoError)
             throw QbError(QbErrNo::FileIO, filePath + QStringLiteral(" - ") + in.errorString());
     });
@@ -373,6 +377,7 @@ void phpMyAdminScriptFinish(ConversionRun &run, const QString &finishingSql)
 {
     if (!run.phpMyAdmin)
         return;
+    WaitForBackgroundWork(run);
     run.Trap(QStringLiteral("phpMyAdminScriptFinish()"), [&] {
         phpMyAdminScript &s = *run.phpMyAdmin;
         s.finish(finishingSql);

@@ -1,6 +1,7 @@
 // Redirection pages: where they are written, the placeholders, the option, pages outside
 // the Discus folders, and the shipped template.
 #include "messages/modRedirect.h"
+#include "output/BackgroundWork.h"
 #include "output/TextFiles.h"
 #include "tests/boards/BoardFixture.h"
 
@@ -20,9 +21,11 @@ struct RedirectFixture : Fixture {
         run->RedirectTemplate = QStringLiteral("A=AAAAA|B=BBBBB|X=XXXXX|C=CCCCC|Y=YYYYY|Z=ZZZZZ|again aaaaa");
         redirect = out + QStringLiteral("redirect/");
     }
-    // Every file under the output's redirect folder, relative to it.
+    // Every file under the output's redirect folder, relative to it (once the run's
+    // second thread has written them).
     QStringList written() const
     {
+        WaitForBackgroundWork(*run);
         QStringList files;
         QDirIterator it(redirect, QDir::Files, QDirIterator::Subdirectories);
         while (it.hasNext())
@@ -30,7 +33,11 @@ struct RedirectFixture : Fixture {
         files.sort();
         return files;
     }
-    QByteArray page(const QString &relative) const { return qbtest::readBytes(redirect + relative); }
+    QByteArray page(const QString &relative) const
+    {
+        WaitForBackgroundWork(*run);
+        return qbtest::readBytes(redirect + relative);
+    }
 };
 
 } // namespace
@@ -51,6 +58,7 @@ private slots:
     void pageIsAsciiInAnyCharset_data();
     void pageIsAsciiInAnyCharset();
     void shippedTemplate();
+    void unwritablePageStopsTheRun();
 };
 
 void TestRedirect::placeholdersInOrder()
@@ -66,6 +74,23 @@ void TestRedirect::placeholdersInOrder()
                         "Z=http://forum.example.com|again "
                         "Link http://forum.example.com"));
     QVERIFY(f.progress().isEmpty());
+}
+
+// The pages are written on the run's second thread: a page that cannot be written still
+// stops the run with the writer's error, and the pages after it are not lost.
+void TestRedirect::unwritablePageStopsTheRun()
+{
+    RedirectFixture f;
+    QVERIFY(QDir().mkpath(f.redirect + QStringLiteral("discus/messages/12/345.html"))); // a folder in the way
+    SaveRedirectFile(*f.run, f.messages + QStringLiteral("12/345.html"), 1, QStringLiteral("a"), QString(), QString(),
+                     QStringLiteral("viewtopic.php?t=1"));
+    SaveRedirectFile(*f.run, f.messages + QStringLiteral("12/346.html"), 2, QStringLiteral("b"), QString(), QString(),
+                     QStringLiteral("viewtopic.php?t=2"));
+    WaitForBackgroundWork(*f.run);
+    QVERIFY(f.ctl->StopConversion);
+    QVERIFY(f.errorLog().contains(QStringLiteral("WriteFileData()")));
+    QVERIFY(f.errorLog().contains(QStringLiteral("12/345.html")));
+    QVERIFY(f.page(QStringLiteral("discus/messages/12/346.html")).startsWith("A=b|"));
 }
 
 void TestRedirect::optionOffWritesNothing()
