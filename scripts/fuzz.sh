@@ -12,7 +12,8 @@ cmake --build --preset asan -j2 --target fuzz qb-genboard
 bin=build-asan/tests/fuzz
 work=build-asan/fuzz
 targets=("$@")
-[ ${#targets[@]} -gt 0 ] || targets=($(cd "$bin" && ls fuzz_*))
+# Every fuzz executable (not the build's own folders beside them).
+[ ${#targets[@]} -gt 0 ] || targets=($(find "$bin" -maxdepth 1 -type f -executable -name 'fuzz_*' -printf '%f\n' | sort))
 
 # Seeds: the sample's pages and member file, a generated board's pages and member file,
 # and the sample's settings.
