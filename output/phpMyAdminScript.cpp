@@ -1,9 +1,9 @@
 // The numbered SQL files for phpMyAdmin: the import files' rows as INSERT statements.
 #include "output/phpMyAdminScript.h"
 
-#include "convert/ConversionRun.h"
 #include "output/ImportSql.h"
 #include "output/phpBBScript.h"
+#include "run/ConversionRun.h"
 
 #include <QDir>
 #include <QSaveFile>
@@ -260,18 +260,18 @@ void phpMyAdminScript::finish(const QString &finishingSql)
 
 void phpMyAdminScriptStart(ConversionRun &run)
 {
-    if (run.stopped() || run.ctl.phpBB3OutputFolder.isEmpty())
+    if (run.stopped() || run.settings.phpBB3OutputFolder.isEmpty())
         return;
     run.Trap(QStringLiteral("phpMyAdminScriptStart()"), [&] {
-        const QString folder = run.ctl.phpBB3OutputFolder + FolderName + QLatin1Char('/');
+        const QString folder = run.settings.phpBB3OutputFolder + FolderName + QLatin1Char('/');
         QDir dir(folder);
         if (!dir.mkpath(QStringLiteral(".")))
             throw QbError(QbErrNo::PathNotFound, folder + QStringLiteral(" - the folder cannot be created"));
         for (const QString &old : dir.entryList({QStringLiteral("Import *.sql")}, QDir::Files))
             dir.remove(old);
-        const double mb = run.ctl.ImportPartMBSize;
+        const double mb = run.settings.ImportPartMBSize;
         const qint64 limit = std::isfinite(mb) && mb > 0 ? qint64(std::llround(qMin(mb, 1e9) * 1048576.0)) : 0;
-        const QString guard = phpBBGuardSql(run.ctl.phpBB3DefaultUsers, run.ctl.phpBB3DefaultGroups, run.ctl.phpBB3Version,
+        const QString guard = phpBBGuardSql(run.settings.phpBB3DefaultUsers, run.settings.phpBB3DefaultGroups, run.settings.phpBB3Version,
                                             QStringLiteral("Form for phpMyAdmin: run Import 001.sql, Import 002.sql, ... in\n"
                                                            "-- this order, each once, with phpMyAdmin's Import page or: "
                                                            "mariadb <database> < <file>"));
@@ -287,7 +287,7 @@ void phpMyAdminAddImportFile(ConversionRun &run, const QString &filePath, const 
         QFile in(filePath);
         if (!in.open(QIODevice::ReadOnly))
             throw QbError(QbErrNo::FileNotFound, filePath + QStringLiteral(" - ") + in.errorString());
-        run.phpMyAdmin->addImportFile(in.readAll(), tableName, ImportLoadTargets(tableName, run.ctl.phpBB3Version),
+        run.phpMyAdmin->addImportFile(in.readAll(), tableName, ImportLoadTargets(tableName, run.settings.phpBB3Version),
                                       ImportReplacesRows(tableName));
     });
     run.CvDoEvents();
@@ -306,7 +306,7 @@ void phpMyAdminScriptFinish(ConversionRun &run, const QString &finishingSql)
         run.DisplayInfo(QStringLiteral("SQL for phpMyAdmin: %1 files, the largest %2 bytes").arg(s.fileSizes().size()).arg(largest)
                             + QStringLiteral("\r\n"),
                         true, true);
-        const double mb = run.ctl.ImportPartMBSize;
+        const double mb = run.settings.ImportPartMBSize;
         if (mb > 0 && largest > qint64(std::llround(mb * 1048576.0)))
             run.DisplayInfo(QStringLiteral("A file of SQL for phpMyAdmin is larger than Import Part MB Size: one row or the "
                                            "finishing section does not fit into that size\r\n"),

@@ -1,7 +1,7 @@
 #pragma once
 // A small Discus installation built by hand in a temporary folder, a run over it, and
 // readers for the rows the run wrote. Shared by the board, topic and posts tests.
-#include "convert/ConversionRun.h"
+#include "run/ConversionRun.h"
 #include "members/modMembers.h"
 #include "output/ImportFile.h"
 #include "output/ImportRows.h"

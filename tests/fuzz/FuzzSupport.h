@@ -2,7 +2,7 @@
 // What the fuzz targets share: a controller over a temporary Discus installation and
 // output folder made once per process, a fresh run per input, and the import-row parse
 // with MariaDB's rule for the row checks.
-#include "convert/ConversionRun.h"
+#include "run/ConversionRun.h"
 #include "members/modMembers.h"
 #include "output/ImportRows.h"
 #include "tests/support/TestSupport.h"

@@ -1,5 +1,5 @@
 // The member file, the member and group registries, and the users and groups import files.
-#include "convert/ConversionRun.h"
+#include "run/ConversionRun.h"
 #include "members/modCRC32Hash.h"
 #include "members/modMembers.h"
 #include "tests/support/TestSupport.h"

@@ -2,7 +2,7 @@
 // stored form, with the option on and off, and the stored form of the BBCode it writes
 // compared with phpBB 3.3's own output.
 #include "messages/modFormatting.h"
-#include "messages/phpBBStoredText.h"
+#include "output/phpBBStoredText.h"
 #include "output/TextCleaning.h"
 #include "tests/boards/BoardFixture.h"
 

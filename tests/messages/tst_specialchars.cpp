@@ -1,6 +1,6 @@
 // The special-character table: reading it, the scan of Discus texts, the report of unknown
 // references, and the shipped tables Docs/<charset>.txt with the tool that makes them.
-#include "messages/SpecialCharacters.h"
+#include "output/SpecialCharacters.h"
 #include "output/TextFiles.h"
 #include "tests/boards/BoardFixture.h"
 #include "tools/qb-chartables/CharTables.h"

@@ -1,6 +1,6 @@
 // The import file series: splitting, file numbering, the order of the load statements,
 // the bytes written, closing, and the clean-up before a run.
-#include "convert/ConversionRun.h"
+#include "run/ConversionRun.h"
 #include "output/ImportFile.h"
 #include "tests/support/TestSupport.h"
 

@@ -1,5 +1,5 @@
 // The load statements of the SQL script, byte for byte.
-#include "convert/ConversionRun.h"
+#include "run/ConversionRun.h"
 #include "output/ImportSql.h"
 #include "tests/support/TestSupport.h"
 

@@ -2,7 +2,7 @@
 // phpBB3Version setting. What the SQL does in a database is tested end to end
 // (tests/e2e/tst_phpbbready.cpp).
 #include "boards/modBoards.h"
-#include "convert/ConversionRun.h"
+#include "run/ConversionRun.h"
 #include "output/ImportRows.h"
 #include "output/ImportSql.h"
 #include "output/phpBBScript.h"

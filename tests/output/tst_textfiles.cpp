@@ -1,4 +1,4 @@
-#include "convert/ConversionRun.h"
+#include "run/ConversionRun.h"
 #include "convert/ConvertController.h"
 #include "output/TextFiles.h"
 #include "tests/support/TestSupport.h"
