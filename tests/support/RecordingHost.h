@@ -15,6 +15,7 @@ public:
     QString log, errorLog; // what went to Log.txt and LogError.txt since openLogs()
     int logsOpened = 0;
     qint32 postCount = -1; // the last message counter shown
+    qint64 pagesDone = -1, pagesTotal = -1; // the last progress bar shown
 
     QString progress() const { return m_progress; }
     QStringList processedFolders() const { return m_folders; }
@@ -46,6 +47,11 @@ public:
     void messageBox(const QString &text) override { messages << text; }
     void AddProcessedFolder(const QString &name) override { m_folders << name; }
     void showPostCount(qint32 count) override { postCount = count; }
+    void showProgressBar(qint64 done, qint64 total, qint64) override
+    {
+        pagesDone = done;
+        pagesTotal = total;
+    }
 
 private:
     QString m_progress;
