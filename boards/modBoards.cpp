@@ -1,17 +1,18 @@
 // The Discus main board file (categories and their boards), the forums rows written for
-// categories and pages, and the forum tree's nested set for the SQL script.
+// categories and pages, and the forum tree's statements for the SQL script.
 #include "boards/modBoards.h"
 
 #include "boards/modTopics.h"
-#include "convert/ConversionRun.h"
-#include "convert/IdLimits.h"
 #include "members/phpBBCleanString.h"
-#include "messages/phpBBStoredText.h"
-#include "output/ImportSql.h"
 #include "output/ImportFile.h"
 #include "output/ImportRows.h"
+#include "output/ImportSql.h"
 #include "output/TextCleaning.h"
 #include "output/TextFiles.h"
+#include "output/phpBBScript.h"
+#include "output/phpBBStoredText.h"
+#include "run/ConversionRun.h"
+#include "run/IdLimits.h"
 
 #include <QFile>
 
@@ -42,7 +43,7 @@ void processBoards(ConversionRun &run, const QString &chunk, const QString &cate
         // The board number: the leading digits of the (at most) ten characters after the marker.
         const QString boardNumber = GetLeadingDigits(chunk.mid(entryStart + TopOpen.size(), 10));
         searchFrom = entryEnd;
-        run.ctl.AddProcessedFolder(boardNumber);
+        run.host.AddProcessedFolder(boardNumber);
         run.CurrentLevel = 0;
         const qint32 categoryId = run.ForumIdsByName.item(ForumNameKey(categoryName));
         DiscusProcessBoardTopics(run, boardNumber, categoryName, categoryId, false);
@@ -67,45 +68,39 @@ QString forumTreeStatement(const QVector<QPair<qint32, qint32>> &set, int first,
         + QStringLiteral(" AND ") + QString::number(last) + QLatin1Char(';') + CrLf + CrLf + CrLf;
 }
 
-bool isTokenMiddle(QChar c)
-{
-    return QStringView(u"[\\}]|{:<").contains(c);
-}
-
 } // namespace
 
 bool DiscusProcessDiscusMainBoardFile(ConversionRun &run)
 {
     if (run.stopped())
         return false;
-    ConvertController &ctl = run.ctl;
     run.ForumIdsByName.clear();
 
-    const QString boardTopicsFile = ctl.BoardTopicsFile.isEmpty()
-        ? ctl.DiscusMessageFolder + QStringLiteral("board-topics.html")
-        : ctl.BoardTopicsFile;
+    const QString boardTopicsFile = run.settings.BoardTopicsFile.isEmpty()
+        ? run.settings.DiscusMessageFolder + QStringLiteral("board-topics.html")
+        : run.settings.BoardTopicsFile;
     const QString cgiFile =
-        ctl.DiscusCgiFile.isEmpty() ? ctl.DiscusMessageFolder + QStringLiteral("discus.cgi") : ctl.DiscusCgiFile;
+        run.settings.DiscusCgiFile.isEmpty() ? run.settings.DiscusMessageFolder + QStringLiteral("discus.cgi") : run.settings.DiscusCgiFile;
     QString mainFile;
-    if (ctl.gen().FileExists(boardTopicsFile))
+    if (run.gen().FileExists(boardTopicsFile))
         mainFile = boardTopicsFile;
-    else if (ctl.gen().FileExists(cgiFile))
+    else if (run.gen().FileExists(cgiFile))
         mainFile = cgiFile;
     else {
         const QString text = QStringLiteral("Missing File - ") + boardTopicsFile + CrLf + QStringLiteral("Missing File - ")
             + cgiFile + CrLf + QStringLiteral("One file must exist");
         // Without a main board file nothing of the board can be converted: the run is
         // stopped, so it ends as cancelled instead of reporting a conversion without forums.
-        ctl.DisplayInfo(CrLf + text + CrLf, true, true, true);
-        ctl.view.messageBox(text);
-        ctl.StopConversion = true;
+        run.DisplayInfo(CrLf + text + CrLf, true, true, true);
+        run.host.messageBox(text);
+        run.host.StopConversion = true;
         return false;
     }
 
     bool read = false;
     const bool completed = run.Trap(QStringLiteral("DiscusProcessDiscusMainBoardFile() - ") + mainFile, [&] {
         QString text;
-        read = GetFileDataCharset(ctl, mainFile, text, QString(), true);
+        read = GetFileDataCharset(run, mainFile, text, QString(), true);
         if (!read)
             return;
         run.ForumIdCounter = 0;
@@ -166,7 +161,7 @@ void phpBB3WriteForumsFile(ConversionRun &run, const QString &name, qint32 &foru
         // The description in phpBB's stored form, as phpBB writes a description with BBCode
         // and links on; the uid goes with a bitfield only.
         if (!description.isEmpty()) {
-            row.forum_desc = phpBBStoredText(description, run.ctl.ConvertAllFormatting);
+            row.forum_desc = phpBBStoredText(description, run.settings.ConvertAllFormatting);
             row.forum_desc_bitfield = phpBBStoredBitfield(row.forum_desc);
             if (!row.forum_desc_bitfield.isEmpty())
                 row.forum_desc_uid = phpBBBbcodeUid();
@@ -208,47 +203,9 @@ QString ForumNameKey(const QString &name)
     return EncodeSpecialCharacters(RemoveTagInformation(name));
 }
 
-QVector<QPair<qint32, qint32>> ForumNestedSet(const QVector<qint32> &parents)
-{
-    const int n = parents.size();
-    // Children of each forum (index 0 holds the top-level forums), in id order, as one
-    // flat list with a start offset per forum.
-    QVector<int> parentOf(n + 1, 0), start(n + 2, 0), children(n);
-    for (int id = 1; id <= n; ++id) {
-        const qint32 p = parents.at(id - 1);
-        parentOf[id] = (p >= 1 && p < id) ? p : 0;
-        ++start[parentOf[id] + 1];
-    }
-    for (int i = 1; i <= n + 1; ++i)
-        start[i] += start[i - 1];
-    QVector<int> fill = start;
-    for (int id = 1; id <= n; ++id)
-        children[fill[parentOf[id]]++] = id;
-
-    QVector<QPair<qint32, qint32>> set(n);
-    // Depth first without recursion: a stack of (forum, next child index).
-    QVector<QPair<int, int>> stack;
-    stack.push_back({0, start[0]});
-    qint32 counter = 0;
-    while (!stack.isEmpty()) {
-        QPair<int, int> &top = stack.last();
-        const int node = top.first;
-        if (top.second < start[node + 1]) {
-            const int child = children[top.second++];
-            set[child - 1].first = ++counter;
-            stack.push_back({child, start[child]});
-        } else {
-            if (node != 0)
-                set[node - 1].second = ++counter;
-            stack.pop_back();
-        }
-    }
-    return set;
-}
-
 void phpBB3AppendForumTreeSql(ConversionRun &run)
 {
-    if (run.ForumParents.isEmpty() || run.ctl.ImportScriptFile.isEmpty())
+    if (run.ForumParents.isEmpty() || run.settings.ImportScriptFile.isEmpty())
         return;
     run.Trap(QStringLiteral("phpBB3AppendForumTreeSql()"), [&] {
         const QVector<QPair<qint32, qint32>> set = ForumNestedSet(run.ForumParents);
@@ -259,21 +216,4 @@ void phpBB3AppendForumTreeSql(ConversionRun &run)
         WriteImportScript(run, sql);
     });
     run.CvDoEvents();
-}
-
-QString FitColumnText(const QString &text, int maxChars)
-{
-    if (text.size() <= maxChars || maxChars <= 0)
-        return text;
-    int cut = maxChars;
-    // A token "(x)" must not be cut: drop it whole when the cut falls inside it.
-    if (cut >= 1 && text.at(cut - 1) == QLatin1Char('(') && isTokenMiddle(text.at(cut))
-        && cut + 1 < text.size() && text.at(cut + 1) == QLatin1Char(')'))
-        cut -= 1;
-    else if (cut >= 2 && text.at(cut - 2) == QLatin1Char('(') && isTokenMiddle(text.at(cut - 1))
-             && text.at(cut) == QLatin1Char(')'))
-        cut -= 2;
-    if (cut > 0 && text.at(cut - 1).isHighSurrogate())
-        cut -= 1;
-    return text.left(cut);
 }

@@ -3,8 +3,6 @@
 #include "boards/modTopics.h"
 
 #include "boards/modBoards.h"
-#include "convert/ConversionRun.h"
-#include "convert/IdLimits.h"
 #include "members/phpBBCleanString.h"
 #include "messages/modAnnouncements.h"
 #include "messages/modMessages.h"
@@ -13,6 +11,8 @@
 #include "output/ImportRows.h"
 #include "output/TextCleaning.h"
 #include "output/TextFiles.h"
+#include "run/ConversionRun.h"
+#include "run/IdLimits.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -37,7 +37,7 @@ enum FoundFlag { FoundPost = 1, FoundTopic = 2, FoundAnnouncement = 4 };
 // A page file that can be read (a folder of that name does not count).
 bool pageExists(ConversionRun &run, const QString &path)
 {
-    return run.ctl.gen().FileExists(path) && QFileInfo(path).isFile();
+    return run.gen().FileExists(path) && QFileInfo(path).isFile();
 }
 
 // The key of a page file on the walk path: the same file gives the same key.
@@ -93,14 +93,13 @@ void DiscusProcessBoardTopics(ConversionRun &run, const QString &page, const QSt
 
     // One page, steps 3 to 18 of the walk; returning leaves the page.
     const auto walkPage = [&] {
-        ConvertController &ctl = run.ctl;
         const QString indent = run.indent();
         lv().parentForumId = parentForumId;
         lv().topicIdAtEntry = run.TopicIdCounter;
         lv().pageLink = page;
 
-        const QString &messages = ctl.DiscusMessageFolder;
-        const QString &secure = ctl.DiscusSecureMessageFolder;
+        const QString &messages = run.settings.DiscusMessageFolder;
+        const QString &secure = run.settings.DiscusSecureMessageFolder;
         QString pagePath, securePath, pageNumber;
         if (!isSubPage) {
             pagePath = messages + page + QLatin1Char('/') + page + QStringLiteral(".html");
@@ -121,7 +120,7 @@ void DiscusProcessBoardTopics(ConversionRun &run, const QString &page, const QSt
         lv().pageNumber = pageNumber;
 
         if (!pageExists(run, pagePath)) {
-            if (!ctl.CreateHiddenTopics) {
+            if (!run.settings.CreateHiddenTopics) {
                 run.tally.skipped(QStringLiteral("not in the messages folder (hidden topics are switched off)"), pagePath);
                 return;
             }
@@ -150,8 +149,8 @@ void DiscusProcessBoardTopics(ConversionRun &run, const QString &page, const QSt
 
         QString content;
         run.tally.progress.pageDone();
-        ctl.view.progressBar(run.tally.progress.done(), run.tally.progress.total(), run.tally.progress.secondsLeft());
-        if (!GetFileDataCharset(ctl, pagePath, content, QString(), true)) {
+        run.host.showProgressBar(run.tally.progress.done(), run.tally.progress.total(), run.tally.progress.secondsLeft());
+        if (!GetFileDataCharset(run, pagePath, content, QString(), true)) {
             run.tally.skipped(QStringLiteral("could not be read"), pagePath);
             return;
         }
@@ -200,7 +199,7 @@ void DiscusProcessBoardTopics(ConversionRun &run, const QString &page, const QSt
                                  QStringLiteral("viewforum.php?f=") + QString::number(forumId));
         };
 
-        ctl.view.setText(QStringLiteral("txtMsgCount"), QString::number(run.PostIdCounter));
+        run.host.showPostCount(run.PostIdCounter);
         run.CvDoEvents();
         lv().passCount = 0;
 
@@ -300,9 +299,9 @@ void DiscusProcessBoardTopics(ConversionRun &run, const QString &page, const QSt
     try {
         walkPage();
     } catch (const QbError &e) {
-        run.ctl.reportError(e.number(), QStringLiteral("DiscusProcessBoardTopics() - ") + lv().pagePath, e.description());
+        run.host.reportError(e.number(), QStringLiteral("DiscusProcessBoardTopics() - ") + lv().pagePath, e.description());
     } catch (const std::exception &e) {
-        run.ctl.reportError(QbErrNo::InternalError, QStringLiteral("DiscusProcessBoardTopics() - ") + lv().pagePath,
+        run.host.reportError(QbErrNo::InternalError, QStringLiteral("DiscusProcessBoardTopics() - ") + lv().pagePath,
                             QString::fromLocal8Bit(e.what()));
     }
     if (!walkKeyAdded.isEmpty())

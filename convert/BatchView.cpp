@@ -1,7 +1,7 @@
 #include "convert/BatchView.h"
 
 #include "convert/ConvertController.h"
-#include "convert/ProgressMeter.h"
+#include "run/ProgressMeter.h"
 
 #include <atomic>
 #include <csignal>

@@ -1,7 +1,7 @@
 #include "convert/ConversionReport.h"
 
-#include "convert/ConversionRun.h"
 #include "output/TextCleaning.h"
+#include "run/ConversionRun.h"
 
 #include <QDir>
 #include <QDirIterator>

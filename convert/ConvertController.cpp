@@ -2,8 +2,8 @@
 // a run, and the detection of the Discus pages' character set.
 #include "convert/ConvertController.h"
 
-#include "convert/IdLimits.h"
 #include "convert/SettingsKeys.h"
+#include "run/IdLimits.h"
 
 #include "output/TextCleaning.h"
 #include "output/TextFiles.h"

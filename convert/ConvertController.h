@@ -1,51 +1,35 @@
 #pragma once
 // The main window's logic without any widget: the settings file, the run-wide values
-// of the window, every field handler, the folder preparation, the progress display and
-// logs, the error trap and the conversion run. frmConvert and the batch mode both drive
-// it through a ConvertView.
+// of the window (a RunSettings that the driver copies into each run), every field
+// handler, the folder preparation, the progress display and logs, and the conversion
+// run. It is the run's host: the phases report to it through RunHost. frmConvert and
+// the batch mode both drive it through a ConvertView.
 #include "convert/ConvertView.h"
-#include "convert/QbError.h"
 #include "routines/clsCvGenRtns.h"
+#include "run/RunHost.h"
+#include "run/RunSettings.h"
 
 #include <QFile>
 #include <QString>
 #include <memory>
 
-class ConversionRun;
-
-class ConvertController {
+class ConvertController : public RunHost, public RunSettings {
 public:
     ConvertController(ConvertView &view, QString settingsFile, QString programFolder);
-    ~ConvertController();
+    ~ConvertController() override;
 
     ConvertView &view;
     clsCvGenRtns &gen() { return m_gen; }
 
-    // Settings file, the program's folder and its Docs folder (each folder ends with "/").
+    // Settings file and the program's folder (ending with "/"); the Docs folder and the
+    // other run-wide values of the window are the RunSettings fields.
     QString SettingsFile;
     QString ProgramFolder;
-    QString DocsFolder;
 
-    // Run-wide values of the window (folders end with "/").
-    QString DiscusRootFolder, DiscusMessageFolder, DiscusSecureMessageFolder, DiscusMainFolder;
-    QString phpBB3OutputFolder, phpBB3AttachmentsFolder, RedirectFolder;
-    QString BoardTopicsFile, DiscusCgiFile, TreeFile, UserFile, UsersFile;
-    QString DiscusWebsite, phpBB3ForumAddr;
-    QString DiscusCharset;            // empty until the first run detects it
-    qint64 SplitSize = 0;             // characters; 0 or less: never split
-    QString phpBB3DefaultAdmin;
-    qint32 phpBB3DefaultUsers = 57;
-    qint32 phpBB3DefaultGroups = 7;
-    QString phpBB3Version = QStringLiteral("3.3"); // target phpBB release: "3.3" or "3.2"
-    double ImportPartMBSize = 8;      // largest file of the SQL for phpMyAdmin; 0: one file
-    bool CreateAttachments = true, CreateHiddenTopics = true, CreateRedirectionFiles = true,
-         FindDiscusSpecialCharacters = true, ShowProgress = true, LogProgress = true;
-    // Italics, underlining, quotes, lists, code, headings and block breaks become BBCode too.
-    bool ConvertAllFormatting = true;
-    bool StopConversion = false;
+    // Progress check boxes, the run state, and the two logs.
+    bool ShowProgress = true, LogProgress = true;
     bool Running = false;
-    ConversionRun *currentRun = nullptr; // the run in progress, if any
-    QString LogFile, ErrorLogFile, ImportScriptFile;
+    QString LogFile, ErrorLogFile;
 
     // Settings file access, section "Settings".
     QString readSetting(const QString &key, const QString &def);
@@ -96,33 +80,22 @@ public:
     RunResult LastRunResult = RunResult::NotStarted;
     QString LastReport; // the last run's closing report
 
-    // Progress display and logs.
-    void DisplayInfo(const QString &text, bool forceDisplay = false, bool forceLog = false, bool alsoErrorLog = false);
-    void AddProcessedFolder(const QString &name);
-    void openLogs();  // creates Log.txt (kept open) and LogError.txt (one empty line)
+    // Progress display and logs (RunHost).
+    void DisplayInfo(const QString &text, bool forceDisplay = false, bool forceLog = false, bool alsoErrorLog = false) override;
+    void AddProcessedFolder(const QString &name) override;
+    void openLogs() override; // creates Log.txt (kept open) and LogError.txt (one empty line)
     void closeLogs();
+    void showPostCount(qint32 count) override;
+    void showProgressBar(qint64 done, qint64 total, qint64 secondsLeft) override;
+    void messageBox(const QString &text) override;
     static constexpr int ProgressAreaCapacity = 16 * 1024 * 1024;
 
     // Yields to pending window events (the library's CvDoEvents through the view).
-    void CvDoEvents();
+    void CvDoEvents() override;
 
-    // The common error trap: runs body; on an error shows and logs
-    // number + " - " + label + CR LF CR LF + description, sets StopConversion and
-    // returns false. label is the procedure's name with "()" (readers add " - " + path).
-    template <typename F>
-    bool Trap(const QString &label, F &&body)
-    {
-        try {
-            body();
-            return true;
-        } catch (const QbError &e) {
-            reportError(e.number(), label, e.description());
-        } catch (const std::exception &e) {
-            reportError(QbErrNo::InternalError, label, QString::fromLocal8Bit(e.what()));
-        }
-        return false;
-    }
-    void reportError(int number, const QString &label, const QString &description);
+    // The error trap's report (RunHost::Trap): shows and logs
+    // number + " - " + label + CR LF CR LF + description and sets StopConversion.
+    void reportError(int number, const QString &label, const QString &description) override;
 
 private:
     bool outputFolderIsOurs(const QString &folder, QString *foreign) const;

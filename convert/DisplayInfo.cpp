@@ -1,4 +1,5 @@
-// Progress display and the two logs, the error trap's report, and yielding to events.
+// The controller as the run's host: progress display and the two logs, the error
+// trap's report, message boxes, the counters shown, and yielding to events.
 #include "convert/ConvertController.h"
 
 #include "output/TextCleaning.h"
@@ -97,6 +98,21 @@ void ConvertController::closeLogs()
 void ConvertController::AddProcessedFolder(const QString &name)
 {
     view.addProcessedFolder(name);
+}
+
+void ConvertController::showPostCount(qint32 count)
+{
+    view.setText(QStringLiteral("txtMsgCount"), QString::number(count));
+}
+
+void ConvertController::showProgressBar(qint64 done, qint64 total, qint64 secondsLeft)
+{
+    view.progressBar(done, total, secondsLeft);
+}
+
+void ConvertController::messageBox(const QString &text)
+{
+    view.messageBox(text);
 }
 
 void ConvertController::CvDoEvents()

@@ -2,17 +2,18 @@
 #include "boards/modBoards.h"
 #include "boards/modTopics.h"
 #include "convert/ConversionReport.h"
-#include "convert/ConversionRun.h"
+#include "convert/ConvertController.h"
 #include "convert/SettingsKeys.h"
 #include "members/modMembers.h"
-#include "messages/SpecialCharacters.h"
 #include "messages/modLinks.h"
+#include "messages/modRedirect.h"
 #include "output/ImportFile.h"
+#include "output/SpecialCharacters.h"
 #include "output/TextFiles.h"
 #include "output/phpBBScript.h"
-#include "output/BackgroundWork.h"
+#include "run/BackgroundWork.h"
 #include "output/phpMyAdminScript.h"
-#include "messages/modRedirect.h"
+#include "run/ConversionRun.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -118,7 +119,6 @@ void ConvertController::cmdConvert_Click()
     UsersFile = DiscusMainFolder + QStringLiteral("Users.txt");
 
     QString startText;
-    currentRun = run.get();
 
     // 8-15. Preparation and the phases; any failure goes on to the closing steps. Every
     // phase traps its own errors; this trap is the last safety net of the run.
@@ -131,11 +131,13 @@ void ConvertController::cmdConvert_Click()
     {
         // 9. Output file names, the logs, the script and the attachments folder (no
         // trailing separator from here on: the attachments writer adds its own).
-        run->nameOutputFiles();
         LogFile = phpBB3OutputFolder + QStringLiteral("Log.txt");
         ErrorLogFile = phpBB3OutputFolder + QStringLiteral("LogError.txt");
         ImportScriptFile = phpBB3OutputFolder + QStringLiteral("Discus Conversion Import SQL.sql");
         phpBB3AttachmentsFolder = RemoveTrailingSlash(phpBB3AttachmentsFolder);
+        // The run's settings are the window's run-wide values from here on.
+        run->settings = *this;
+        run->nameOutputFiles();
 
         // 10.
         phpBB3OpenOutputFiles(*run);
@@ -149,6 +151,7 @@ void ConvertController::cmdConvert_Click()
             if (view.text(QStringLiteral("cboCharset")).trimmed().isEmpty())
                 view.setText(QStringLiteral("cboCharset"), QStringLiteral("utf-8"));
             DiscusCharset = view.text(QStringLiteral("cboCharset")).trimmed();
+            run->settings.DiscusCharset = DiscusCharset;
         }
 
         // 12.
@@ -199,7 +202,6 @@ void ConvertController::cmdConvert_Click()
     // shown its one message; there is nothing to report.
     if (!prepared) {
         StopConversion = false;
-        currentRun = nullptr;
         run.reset();
         view.setBusy(false);
         toIdle();
@@ -214,7 +216,6 @@ void ConvertController::cmdConvert_Click()
     report.end = !cancelled ? ConversionReport::End::Complete
                             : m_errorStopped ? ConversionReport::End::Error : ConversionReport::End::Cancelled;
     view.setBusy(false);
-    currentRun = nullptr;
     view.setText(QStringLiteral("txtMsgCount"), QString::number(run->PostIdCounter));
     if (!cancelled)
         view.progressBar(run->tally.progress.total(), run->tally.progress.total(), 0);

@@ -1,6 +1,6 @@
 #include "convert/SettingsKeys.h"
 
-#include "convert/IdLimits.h"
+#include "run/IdLimits.h"
 
 #include <QVector>
 #include <algorithm>

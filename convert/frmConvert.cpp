@@ -1,9 +1,9 @@
 #include "convert/frmConvert.h"
 
-#include "convert/frmOptions.h"
-#include "convert/ProgressMeter.h"
 #include "convert/SettingsKeys.h"
+#include "convert/frmOptions.h"
 #include "routines/kkDialogs.h"
+#include "run/ProgressMeter.h"
 #include "ui_frmConvert.h"
 
 #include <QAction>

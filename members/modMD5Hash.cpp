@@ -1,8 +1,8 @@
 // MD5 digests of texts (their windows-1252 bytes) and of files, as upper-case hex.
 #include "members/modMD5Hash.h"
 
-#include "convert/ConvertController.h"
 #include "output/TextFiles.h"
+#include "run/RunHost.h"
 
 #include <QCryptographicHash>
 #include <QDir>
@@ -13,11 +13,11 @@ QString MD5Hex(const QByteArray &bytes)
     return QString::fromLatin1(QCryptographicHash::hash(bytes, QCryptographicHash::Md5).toHex().toUpper());
 }
 
-QString MD5HashString(ConvertController &ctl, const QString &text)
+QString MD5HashString(RunHost &host, const QString &text)
 {
     QString result;
     // One byte per 16-bit character; a character outside the code page is hashed as "?".
-    ctl.Trap(QStringLiteral("MD5HashString()"), [&] { result = MD5Hex(Windows1252Bytes(text, '?')); });
+    host.Trap(QStringLiteral("MD5HashString()"), [&] { result = MD5Hex(Windows1252Bytes(text, '?')); });
     return result;
 }
 

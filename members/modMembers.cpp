@@ -2,14 +2,14 @@
 // groups import files written from them.
 #include "members/modMembers.h"
 
-#include "convert/ConversionRun.h"
-#include "convert/IdLimits.h"
 #include "members/modCRC32Hash.h"
 #include "members/phpBBCleanString.h"
 #include "output/ImportFile.h"
 #include "output/ImportRows.h"
 #include "output/TextCleaning.h"
 #include "output/TextFiles.h"
+#include "run/ConversionRun.h"
+#include "run/IdLimits.h"
 
 #include <cmath>
 #include <limits>
@@ -131,17 +131,16 @@ void DiscusReadUserFile(ConversionRun &run)
 {
     if (run.stopped())
         return;
-    ConvertController &ctl = run.ctl;
-    const QString path = ctl.gen().FileExists(ctl.UserFile) ? ctl.UserFile : ctl.UsersFile;
+    const QString path = run.gen().FileExists(run.settings.UserFile) ? run.settings.UserFile : run.settings.UsersFile;
     run.DisplayInfo(CrLf + QStringLiteral("Processing Discus Member File, Please wait..."), true, true);
 
     // A missing or unreadable file is reported by the reader; the text stays empty then.
     QString text;
-    GetFileDataCharset(ctl, path, text, QStringLiteral("utf-8"), true);
+    GetFileDataCharset(run, path, text, QStringLiteral("utf-8"), true);
 
     // The administrator comes first and gets id 2, so posts under that name belong to
     // phpBB3's own administrator account.
-    const QString admin = ctl.phpBB3DefaultAdmin;
+    const QString admin = run.settings.phpBB3DefaultAdmin;
     DiscusAddMember(run,
                     (admin + QStringLiteral(",,") + AdministratorEmail + QLatin1Char(',') + admin + QStringLiteral(",,,,0,,,"))
                         .split(QLatin1Char(',')),
@@ -223,7 +222,7 @@ qint32 DiscusAddMember(ConversionRun &run, const QStringList &fields, bool asAdm
         member->IPAddr = field(7);
         member->LastPost = number(8);
         member->PostCount = 0;
-        const qint64 id64 = qint64(run.MembersByRealName.count()) + (asAdministrator ? 2 : run.ctl.phpBB3DefaultUsers);
+        const qint64 id64 = qint64(run.MembersByRealName.count()) + (asAdministrator ? 2 : run.settings.phpBB3DefaultUsers);
         if (id64 > MaxRowId)
             throw QbError(QbErrNo::Overflow, QStringLiteral("Overflow - member ids would pass %1, the largest id the import rows hold")
                                                  .arg(MaxRowId));
@@ -255,7 +254,7 @@ void DiscusAddGroups(ConversionRun &run, const QStringList &names)
             // A name of nothing but blanks and stripped characters makes no group.
             const QString name = cleanName(entry);
             if (!name.isEmpty() && !run.GroupsByName.contains(name)) {
-                const qint64 id = qint64(run.GroupsByName.count()) + run.ctl.phpBB3DefaultGroups + 1;
+                const qint64 id = qint64(run.GroupsByName.count()) + run.settings.phpBB3DefaultGroups + 1;
                 if (id > MaxGroupId)
                     throw QbError(QbErrNo::Overflow,
                                   QStringLiteral("Overflow - group ids would pass %1, the largest group id phpBB3 holds")
@@ -300,7 +299,7 @@ void phpBB3WriteMemberFile(ConversionRun &run)
         // phpBB finds a member at login by the clean form of the name, which must be unique
         // on the board: the guest, the administrator and the release's bots hold theirs.
         QSet<QString> taken = phpBBReservedCleanNames(
-            run.ctl.phpBB3Version, DecodeSpecialCharacters(run.ctl.phpBB3DefaultAdmin, QStringLiteral(" ")));
+            run.settings.phpBB3Version, DecodeSpecialCharacters(run.settings.phpBB3DefaultAdmin, QStringLiteral(" ")));
         bool first = true;
         run.MembersById.forEach([&](const QString &, const MemberPtr &m) {
             // The administrator, registered first, already exists in phpBB3.

@@ -1,11 +1,11 @@
 // Announcements: the block between a page's announcement markers as forum description text.
 #include "messages/modAnnouncements.h"
 
-#include "convert/ConversionRun.h"
 #include "messages/modAttachments.h"
 #include "messages/modFormatting.h"
 #include "messages/modLinks.h"
 #include "output/TextCleaning.h"
+#include "run/ConversionRun.h"
 
 namespace {
 
@@ -13,7 +13,7 @@ namespace {
 // there has no post to belong to, so no attachments row and no copy are made for it.
 class AttachmentsOff {
 public:
-    explicit AttachmentsOff(ConversionRun &run) : m_flag(run.ctl.CreateAttachments), m_saved(m_flag) { m_flag = false; }
+    explicit AttachmentsOff(ConversionRun &run) : m_flag(run.settings.CreateAttachments), m_saved(m_flag) { m_flag = false; }
     ~AttachmentsOff() { m_flag = m_saved; }
     AttachmentsOff(const AttachmentsOff &) = delete;
     AttachmentsOff &operator=(const AttachmentsOff &) = delete;

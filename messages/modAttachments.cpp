@@ -3,12 +3,12 @@
 // [img] tag.
 #include "messages/modAttachments.h"
 
-#include "convert/ConversionRun.h"
-#include "convert/IdLimits.h"
-#include "messages/modLinks.h"
 #include "members/modMD5Hash.h"
+#include "messages/modLinks.h"
 #include "output/ImportRows.h"
 #include "output/TextCleaning.h"
+#include "run/ConversionRun.h"
+#include "run/IdLimits.h"
 
 #include <QDir>
 #include <QFile>
@@ -67,7 +67,7 @@ QString addAttachment(ConversionRun &run, const QString &source, qint32 posterId
     const QString physical = QString::number(attachId) + QLatin1Char('_') + digest;
 
     // The copy first: a row never points at a file that is not there.
-    QString folder = run.ctl.phpBB3AttachmentsFolder;
+    QString folder = run.settings.phpBB3AttachmentsFolder;
     if (folder.endsWith(QLatin1Char('/')))
         folder.chop(1);
     const QString copy = folder + QLatin1Char('/') + physical;
@@ -109,7 +109,7 @@ QString addAttachment(ConversionRun &run, const QString &source, qint32 posterId
 QString ProcessAttachments(ConversionRun &run, QString &text, qint32 posterId)
 {
     QString status = QStringLiteral("xx");
-    if (!run.ctl.CreateAttachments)
+    if (!run.settings.CreateAttachments)
         return status;
     run.Trap(QStringLiteral("ProcessAttachments()"), [&] {
         const QString marker = GetTextBetween(text, AttachmentOpen, AttachmentClose);
@@ -139,7 +139,7 @@ QString ProcessAttachments(ConversionRun &run, QString &text, qint32 posterId)
 
         // Only files on the old site's own host: piece 2 of an absolute address.
         const QStringList pieces = address.split(QLatin1Char('\\'));
-        const QStringList site = run.ctl.DiscusWebsite.split(QLatin1Char('/'));
+        const QStringList site = run.settings.DiscusWebsite.split(QLatin1Char('/'));
         if (pieces.size() < 3 || site.size() < 3 || pieces.at(2).isEmpty()
             || pieces.at(2).compare(site.at(2), Qt::CaseInsensitive) != 0)
             return;
@@ -155,8 +155,8 @@ QString ProcessAttachments(ConversionRun &run, QString &text, qint32 posterId)
             || folderPiece.compare(QLatin1String("messages"), Qt::CaseInsensitive) == 0)
             folderPiece.clear(); // the file lies directly in the messages folder
 
-        const QString &messages = run.ctl.DiscusMessageFolder;
-        const QString &secure = run.ctl.DiscusSecureMessageFolder;
+        const QString &messages = run.settings.DiscusMessageFolder;
+        const QString &secure = run.settings.DiscusSecureMessageFolder;
         const QString first = candidate(messages, folderPiece, file);
         const QString second = candidate(secure, folderPiece, file);
         if ((!messages.isEmpty() && !liesInside(first, messages)) || (!secure.isEmpty() && !liesInside(second, secure))) {
@@ -164,7 +164,7 @@ QString ProcessAttachments(ConversionRun &run, QString &text, qint32 posterId)
             return;
         }
         const auto isFile = [&](const QString &path, const QString &folder) {
-            return !folder.isEmpty() && run.ctl.gen().FileExists(path) && QFileInfo(path).isFile();
+            return !folder.isEmpty() && run.gen().FileExists(path) && QFileInfo(path).isFile();
         };
         QString source;
         if (isFile(first, messages))
@@ -218,11 +218,11 @@ QString imagesAsLinks(ConversionRun &run, const QString &text)
     // The image keeps its place on the old site: an address without a host gets the
     // site's scheme and host (phpBB shows only images with a full address).
     if (address.startsWith(QStringLiteral("//"))) {
-        const QString origin = siteOrigin(run.ctl.DiscusWebsite);
+        const QString origin = siteOrigin(run.settings.DiscusWebsite);
         if (!origin.isEmpty())
             address = origin.left(origin.indexOf(QLatin1Char('/'))) + address;
     } else if (address.startsWith(QLatin1Char('/'))) {
-        address = siteOrigin(run.ctl.DiscusWebsite) + address;
+        address = siteOrigin(run.settings.DiscusWebsite) + address;
     }
     QString result = text;
     ReplaceText(result, tag, QStringLiteral("[img]") + address + QStringLiteral("[/img]"));
@@ -235,15 +235,15 @@ QString imagesAsLinks(ConversionRun &run, const QString &text)
 QString imageFile(ConversionRun &run, const QString &address)
 {
     const QUrl url(address);
-    const QUrl site(run.ctl.DiscusWebsite.trimmed());
+    const QUrl site(run.settings.DiscusWebsite.trimmed());
     if (!url.host().isEmpty() && url.host().compare(site.host(), Qt::CaseInsensitive) != 0)
         return QString();
     const QString path = url.path(QUrl::FullyDecoded);
     QString folder, relative;
     const QString messagesPath = QLatin1Char('/') + DiscusMessagesWebPath(run);
     for (const auto &[marker, discusFolder] :
-         {std::pair{messagesPath, run.ctl.DiscusMessageFolder}, std::pair{QStringLiteral("/discus/messages/"), run.ctl.DiscusMessageFolder},
-          std::pair{QStringLiteral("/secure/"), run.ctl.DiscusSecureMessageFolder}}) {
+         {std::pair{messagesPath, run.settings.DiscusMessageFolder}, std::pair{QStringLiteral("/discus/messages/"), run.settings.DiscusMessageFolder},
+          std::pair{QStringLiteral("/secure/"), run.settings.DiscusSecureMessageFolder}}) {
         const qsizetype at = IndexOfText(path, marker);
         if (at >= 0 && !discusFolder.isEmpty()) {
             folder = discusFolder;
@@ -259,7 +259,7 @@ QString imageFile(ConversionRun &run, const QString &address)
         return QString();
     }
     const QString file = candidate(folder, QString(), relative);
-    if (!liesInside(file, folder) || !run.ctl.gen().FileExists(file) || !QFileInfo(file).isFile())
+    if (!liesInside(file, folder) || !run.gen().FileExists(file) || !QFileInfo(file).isFile())
         return QString();
     return file;
 }
@@ -320,7 +320,7 @@ QString imagesAsAttachments(ConversionRun &run, const QString &text)
 
 QString ProcessImages(ConversionRun &run, const QString &text)
 {
-    if (!run.ctl.CreateAttachments)
+    if (!run.settings.CreateAttachments)
         return imagesAsLinks(run, text);
     QString out = text;
     run.Trap(QStringLiteral("ProcessImages()"), [&] { out = imagesAsAttachments(run, text); });

@@ -2,7 +2,7 @@
 // biases. Everything that depends on the platform's time functions is in this file.
 #include "messages/modDateFunctions.h"
 
-#include "convert/QbError.h"
+#include "run/QbError.h"
 
 #include <ctime>
 #include <limits>

@@ -4,7 +4,7 @@
 #include "messages/modFormatting.h"
 #include "output/TextCleaning.h"
 
-#include "convert/ConversionRun.h"
+#include "run/ConversionRun.h"
 
 #include <QStringView>
 
@@ -451,7 +451,7 @@ QString DiscusProcessFormatting(ConversionRun &run, const QString &text)
 {
     QString out;
     const bool ok = run.Trap(QStringLiteral("DiscusProcessFormatting()"), [&] {
-        out = run.ctl.ConvertAllFormatting ? FormattingConverter(text).run() : text;
+        out = run.settings.ConvertAllFormatting ? FormattingConverter(text).run() : text;
 
         // 1. Closing font tags become the BBCode closing tag of their opening tag's kind,
         // in place: "[/size]", "[/font]" and "[/colo]" have the length of "</font>", so

@@ -2,11 +2,11 @@
 // topics; links to pages not converted yet are recorded and resolved after all pages.
 #include "messages/modLinks.h"
 
-#include "convert/ConversionRun.h"
 #include "messages/modAttachments.h"
 #include "output/ImportFile.h"
 #include "output/TextCleaning.h"
 #include "output/TextFiles.h"
+#include "run/ConversionRun.h"
 
 #include <QDir>
 #include <QRegularExpression>
@@ -30,7 +30,7 @@ QString topicAddress(const ConversionRun &run, const QString &mapItem)
         throw QbError(QbErrNo::SubscriptOutOfRange, QStringLiteral("Subscript out of range - page map item \"") + mapItem + QLatin1Char('"'));
     const qsizetype next = mapItem.indexOf(QLatin1Char(','), comma + 1);
     // The address field keeps no trailing "/", so the separator is added when missing.
-    QString forum = run.ctl.phpBB3ForumAddr;
+    QString forum = run.settings.phpBB3ForumAddr;
     if (!forum.isEmpty() && !forum.endsWith(QLatin1Char('/')))
         forum += QLatin1Char('/');
     return forum + QStringLiteral("viewtopic.php?f=") + mapItem.left(comma) + QStringLiteral("&t=")
@@ -198,9 +198,9 @@ bool convertAnchor(ConversionRun &run, const QString &anchor, qint32 pageCounter
 
     const QString *mapItem = run.TopicIdsByNumber.find(page);
 
-    const QString messageFile = targetFile(run.ctl.DiscusMessageFolder, board, page);
-    const QString secureFile = targetFile(run.ctl.DiscusSecureMessageFolder, board, page);
-    if (!run.ctl.gen().FileExists(messageFile) && !run.ctl.gen().FileExists(secureFile)) {
+    const QString messageFile = targetFile(run.settings.DiscusMessageFolder, board, page);
+    const QString secureFile = targetFile(run.settings.DiscusSecureMessageFolder, board, page);
+    if (!run.gen().FileExists(messageFile) && !run.gen().FileExists(secureFile)) {
         run.tally.missingLink(QDir::toNativeSeparators(messageFile));
         run.DisplayInfo(QStringLiteral("Message linked file does not exist (phpBB3 Rec# ") + QString::number(run.PostIdCounter)
                             + QStringLiteral(") - ") + QDir::toNativeSeparators(messageFile) + CrLf + QStringLiteral("      nor does ")
@@ -312,11 +312,11 @@ void UpdateInternalLinks(ConversionRun &run)
         ImportFile &links = run.internalLinks;
         if (links.isOpen())
             CloseImportFile(run, links);
-        if (links.fileName.isEmpty() || !run.ctl.gen().FileExists(links.fileName))
+        if (links.fileName.isEmpty() || !run.gen().FileExists(links.fileName))
             return;
         // The import files are written in UTF-8, so the records are read back in it.
         QString data;
-        if (!GetFileDataCharset(run.ctl, links.fileName, data, QStringLiteral("utf-8")) || data.isEmpty())
+        if (!GetFileDataCharset(run, links.fileName, data, QStringLiteral("utf-8")) || data.isEmpty())
             return;
 
         // Forward links: each old address once, with the posts that hold it, for the
@@ -382,8 +382,8 @@ void UpdateInternalLinks(ConversionRun &run)
 
 QString DiscusMessagesWebPath(const ConversionRun &run)
 {
-    QString root = QDir::fromNativeSeparators(run.ctl.DiscusRootFolder);
-    QString messages = QDir::fromNativeSeparators(run.ctl.DiscusMessageFolder);
+    QString root = QDir::fromNativeSeparators(run.settings.DiscusRootFolder);
+    QString messages = QDir::fromNativeSeparators(run.settings.DiscusMessageFolder);
     if (!root.endsWith(QLatin1Char('/')))
         root += QLatin1Char('/');
     if (!messages.endsWith(QLatin1Char('/')))
@@ -400,7 +400,7 @@ QString DiscusPageAddress(const ConversionRun &run)
         return QString();
     const QString path = QDir::fromNativeSeparators(run.dataIndex.at(level).pagePath);
     QString relative;
-    for (const QString &folder : {run.ctl.DiscusMessageFolder, run.ctl.DiscusSecureMessageFolder}) {
+    for (const QString &folder : {run.settings.DiscusMessageFolder, run.settings.DiscusSecureMessageFolder}) {
         const QString f = QDir::fromNativeSeparators(folder);
         if (!f.isEmpty() && path.startsWith(f, Qt::CaseInsensitive)) {
             relative = path.mid(f.size());
@@ -411,7 +411,7 @@ QString DiscusPageAddress(const ConversionRun &run)
         relative.remove(0, 1);
     if (relative.isEmpty())
         return QString();
-    return siteOrigin(run.ctl.DiscusWebsite) + QLatin1Char('/') + DiscusMessagesWebPath(run) + relative;
+    return siteOrigin(run.settings.DiscusWebsite) + QLatin1Char('/') + DiscusMessagesWebPath(run) + relative;
 }
 
 QString siteOrigin(const QString &website)
@@ -432,7 +432,7 @@ QString DiscusResolvedAddress(const ConversionRun &run, const QString &address)
     const QString rest = blank < 0 ? QString() : address.mid(blank);
     QString base = DiscusPageAddress(run);
     if (base.isEmpty())
-        base = siteOrigin(run.ctl.DiscusWebsite) + QLatin1Char('/');
+        base = siteOrigin(run.settings.DiscusWebsite) + QLatin1Char('/');
     if (base == QLatin1String("/") && !first.startsWith(QLatin1Char('/')))
         return address;
     const QUrl resolved = QUrl(base).resolved(QUrl(first));

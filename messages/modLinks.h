@@ -18,7 +18,7 @@ class ConversionRun;
 QString DiscusProcessLinks(ConversionRun &run, const QString &text, qint32 pageCounter, qint32 forumId);
 
 // linkText ("[url=" address "]" text "[/url]") with every copy of its address replaced by
-// run.ctl.phpBB3ForumAddr + "viewtopic.php?f=" forum id "&t=" topic id, from mapItem
+// run.settings.phpBB3ForumAddr + "viewtopic.php?f=" forum id "&t=" topic id, from mapItem
 // "forum id,topic id". Trap "BuildphpBB3Link()" (a map item without "," fails there).
 QString BuildphpBB3Link(ConversionRun &run, const QString &linkText, const QString &mapItem);
 

@@ -2,14 +2,10 @@
 // member, and the page's first and last post are left in the walk's current level.
 #include "messages/modMessages.h"
 
-#include "boards/modBoards.h"
-#include "convert/ConversionRun.h"
-#include "convert/IdLimits.h"
 #include "members/modMD5Hash.h"
 #include "members/modMembers.h"
 #include "members/phpBBCleanString.h"
 #include "messages/modAttachments.h"
-#include "messages/phpBBStoredText.h"
 #include "messages/modFormatting.h"
 #include "messages/modLinks.h"
 #include "messages/modRedirect.h"
@@ -17,6 +13,9 @@
 #include "output/ImportRows.h"
 #include "output/TextCleaning.h"
 #include "output/TextFiles.h"
+#include "output/phpBBStoredText.h"
+#include "run/ConversionRun.h"
+#include "run/IdLimits.h"
 
 #include <limits>
 
@@ -232,11 +231,11 @@ void DiscusProcessPostsOnPage(ConversionRun &run, const QString &pagePath, const
             // The topic's title on its first post, "Re: " and the title on the replies.
             row.post_subject = phpBBPostSubject(pageName, i > 0);
             // phpBB's stored form, which it renders without parsing the text again.
-            row.post_text = phpBBStoredText(text, run.ctl.ConvertAllFormatting);
+            row.post_text = phpBBStoredText(text, run.settings.ConvertAllFormatting);
             if (!run.CurrentPostInline.isEmpty())
                 row.post_text = phpBBStoredInlineAttachments(row.post_text, run.CurrentPostInline);
             row.bbcode_uid = phpBBBbcodeUid();
-            row.post_checksum = MD5HashString(run.ctl, text);
+            row.post_checksum = MD5HashString(run.host, text);
             row.post_attachment = run.CurrentPostHasAttachment ? 1 : 0;
             row.post_postcount = 1;
             row.post_visibility = 1;

@@ -3,8 +3,8 @@
 #include "messages/modRedirect.h"
 #include "output/TextCleaning.h"
 
-#include "convert/ConversionRun.h"
 #include "output/TextFiles.h"
+#include "run/ConversionRun.h"
 
 #include <QDir>
 #include <QFile>
@@ -101,12 +101,11 @@ QString RedirectHtmlText(const QString &text)
 void SaveRedirectFile(ConversionRun &run, const QString &pagePath, qint32 number, const QString &a, const QString &b,
                       const QString &c, const QString &target)
 {
-    if (!run.ctl.CreateRedirectionFiles)
+    if (!run.settings.CreateRedirectionFiles)
         return;
     run.Trap(QStringLiteral("SaveRedirectFile()"), [&] {
-        ConvertController &ctl = run.ctl;
-        const QString messages = withSlash(ctl.DiscusMessageFolder);
-        const QString secure = withSlash(ctl.DiscusSecureMessageFolder);
+        const QString messages = withSlash(run.settings.DiscusMessageFolder);
+        const QString secure = withSlash(run.settings.DiscusSecureMessageFolder);
         const auto under = [&](const QString &folder) {
             return !folder.isEmpty() && pagePath.size() > folder.size() && pagePath.startsWith(folder, Qt::CaseInsensitive);
         };
@@ -126,14 +125,14 @@ void SaveRedirectFile(ConversionRun &run, const QString &pagePath, qint32 number
             return;
         }
 
-        const QString redirectRoot = withSlash(ctl.phpBB3OutputFolder) + QStringLiteral("redirect");
-        const QString base = redirectRoot + QLatin1Char('/') + belowRoot(discusFolder, ctl.DiscusRootFolder);
+        const QString redirectRoot = withSlash(run.settings.phpBB3OutputFolder) + QStringLiteral("redirect");
+        const QString base = redirectRoot + QLatin1Char('/') + belowRoot(discusFolder, run.settings.DiscusRootFolder);
         const QString folder = QDir::cleanPath(base + QLatin1Char('/') + pieces.at(0));
         const QString file = folder + QLatin1Char('/') + pieces.at(1);
         if (!QDir::cleanPath(file).startsWith(QDir::cleanPath(redirectRoot) + QLatin1Char('/')))
             throw QbError(QbErrNo::PathFileAccess, QStringLiteral("Path/File access error - ") + QDir::toNativeSeparators(file));
         if (!run.RedirectFolders.contains(folder)) {
-            ctl.gen().CreateFolders(folder);
+            run.gen().CreateFolders(folder);
             run.RedirectFolders.insert(folder);
         }
 
@@ -155,8 +154,8 @@ void SaveRedirectFile(ConversionRun &run, const QString &pagePath, qint32 number
         ReplaceText(page, u"BBBBB", RedirectHtmlText(b));
         ReplaceText(page, u"XXXXX", QString::number(number) + QStringLiteral(".0"));
         ReplaceText(page, u"CCCCC", RedirectHtmlText(c));
-        ReplaceText(page, u"YYYYY", RedirectNewAddress(ctl.phpBB3ForumAddr, target).toHtmlEscaped());
-        ReplaceText(page, u"ZZZZZ", ctl.phpBB3ForumAddr);
+        ReplaceText(page, u"YYYYY", RedirectNewAddress(run.settings.phpBB3ForumAddr, target).toHtmlEscaped());
+        ReplaceText(page, u"ZZZZZ", run.settings.phpBB3ForumAddr);
         WriteFileDataInBackground(run, file, asciiHtml(page));
     });
 }
@@ -256,16 +255,15 @@ QString RedirectNginxText(const QStringList &oldPaths, const QStringList &newAdd
 
 void WriteRedirectMaps(ConversionRun &run)
 {
-    if (!run.ctl.CreateRedirectionFiles || run.ctl.phpBB3OutputFolder.isEmpty())
+    if (!run.settings.CreateRedirectionFiles || run.settings.phpBB3OutputFolder.isEmpty())
         return;
     run.Trap(QStringLiteral("WriteRedirectMaps()"), [&] {
-        ConvertController &ctl = run.ctl;
         QStringList addresses;
         addresses.reserve(run.RedirectNewPaths.size());
         for (const QString &target : std::as_const(run.RedirectNewPaths))
-            addresses << RedirectNewAddress(ctl.phpBB3ForumAddr, target);
-        const QString folder = withSlash(ctl.phpBB3OutputFolder) + QStringLiteral("redirect");
-        ctl.gen().CreateFolders(folder);
+            addresses << RedirectNewAddress(run.settings.phpBB3ForumAddr, target);
+        const QString folder = withSlash(run.settings.phpBB3OutputFolder) + QStringLiteral("redirect");
+        run.gen().CreateFolders(folder);
         const auto save = [&](const QString &name, const QString &text) {
             QFile f(folder + QLatin1Char('/') + name);
             if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate) || f.write(text.toUtf8()) < 0 || !f.flush())

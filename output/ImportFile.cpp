@@ -3,8 +3,8 @@
 // is closed.
 #include "output/ImportFile.h"
 
-#include "convert/ConversionRun.h"
 #include "output/ImportSql.h"
+#include "run/ConversionRun.h"
 
 #include <QDir>
 #include <QFile>
@@ -12,11 +12,6 @@
 namespace {
 
 const QString CrLf = QStringLiteral("\r\n");
-
-QString numberedName(const QString &templ, qint32 number)
-{
-    return QString(templ).replace(QStringLiteral("XXX"), QString::number(number));
-}
 
 // Bytes kept before they go to the file: large writes, little memory.
 constexpr qsizetype FlushBytes = 1 << 20;
@@ -59,23 +54,12 @@ void removeMatching(const QString &folder, const QString &pattern)
 
 } // namespace
 
-void ImportFile::name(const QString &templatePath, const QString &table)
-{
-    templ = templatePath;
-    tableName = table;
-    fileNumber = 1;
-    charsWritten = 0;
-    stream.reset();
-    out.reset();
-    fileName = numberedName(templ, fileNumber);
-}
-
 void WriteFileLine(ConversionRun &run, const QString &line, ImportFile &file, const QString &tableName, bool noSplit)
 {
     run.Trap(QStringLiteral("WriteFileLine()"), [&] {
         if (!file.stream)
             file.stream = std::make_unique<QByteArray>();
-        const qint64 splitSize = run.ctl.SplitSize;
+        const qint64 splitSize = run.settings.SplitSize;
         if (!noSplit && splitSize > 0 && file.charsWritten + line.size() > splitSize) {
             // The current file is complete (even when it holds no line yet): save it,
             // give it its load statement and go on with the next number.
@@ -84,7 +68,7 @@ void WriteFileLine(ConversionRun &run, const QString &line, ImportFile &file, co
                 CreateImportSQL(run, file.fileName, tableName);
             file.charsWritten = 0;
             ++file.fileNumber;
-            file.fileName = numberedName(file.templ, file.fileNumber);
+            file.fileName = file.numbered(file.fileNumber);
         }
         file.stream->append(line.toUtf8());
         file.stream->append("\r\n", 2);
@@ -110,13 +94,12 @@ void phpBB3OpenOutputFiles(ConversionRun &run)
 {
     if (run.stopped())
         return;
-    ConvertController &ctl = run.ctl;
     run.DisplayInfo(QStringLiteral("Cleaning up Output Folders - Please Wait...") + CrLf, true, true);
 
     // Old output of an earlier run; failures are ignored (most files do not exist).
-    const QString out = ctl.phpBB3OutputFolder;
+    const QString out = run.settings.phpBB3OutputFolder;
     if (!out.isEmpty()) {
-        QFile::remove(ctl.ImportScriptFile);
+        QFile::remove(run.settings.ImportScriptFile);
         QFile::remove(out + QStringLiteral("Log.txt"));
         QFile::remove(out + QStringLiteral("LogError.txt"));
         for (const char *table : {"phpBB3_topics", "phpBB3_unknown", "phpBB3_users", "phpBB3_posts", "phpBB3_forums",
@@ -128,9 +111,9 @@ void phpBB3OpenOutputFiles(ConversionRun &run)
     run.CvDoEvents();
 
     run.Trap(QStringLiteral("phpBB3OpenOutputFiles()"), [&] {
-        ctl.openLogs();
-        if (ctl.CreateAttachments) {
-            const QString folder = ctl.phpBB3AttachmentsFolder;
+        run.host.openLogs();
+        if (run.settings.CreateAttachments) {
+            const QString folder = run.settings.phpBB3AttachmentsFolder;
             if (folder.trimmed().isEmpty())
                 throw QbError(QbErrNo::PathNotFound, QStringLiteral("No attachments folder is set"));
             // Old attachments go; a folder that holds the output folder itself is never emptied.
@@ -138,7 +121,7 @@ void phpBB3OpenOutputFiles(ConversionRun &run)
             const QString outPath = QDir::cleanPath(QDir(out).absolutePath());
             if (!QDir(attachPath).isRoot() && attachPath != outPath && !outPath.startsWith(attachPath + QLatin1Char('/')))
                 QDir(attachPath).removeRecursively();
-            ctl.gen().CreateFolders(ctl.gen().FixPath(folder));
+            run.gen().CreateFolders(run.gen().FixPath(folder));
             if (!QDir(folder).exists())
                 throw QbError(QbErrNo::PathNotFound, folder + QStringLiteral(" - the attachments folder cannot be created"));
         }

@@ -2,10 +2,10 @@
 // completed import file, appended in the order the files are completed.
 #include "output/ImportSql.h"
 
-#include "convert/ConversionRun.h"
 #include "output/ImportRows.h"
-#include "output/phpMyAdminScript.h"
 #include "output/phpBBScript.h"
+#include "output/phpMyAdminScript.h"
+#include "run/ConversionRun.h"
 
 #include <QFile>
 
@@ -60,7 +60,7 @@ QStringList ImportLoadTargets(const QString &tableName, const QString &version)
 void CreateImportSQL(ConversionRun &run, const QString &filePath, const QString &tableName)
 {
     run.Trap(QStringLiteral("CreateImportSQL()"), [&] {
-        WriteImportScript(run, loadStatement(filePath, tableName, run.ctl.phpBB3Version));
+        WriteImportScript(run, loadStatement(filePath, tableName, run.settings.phpBB3Version));
     });
     phpMyAdminAddImportFile(run, filePath, tableName);
     run.CvDoEvents();
@@ -68,13 +68,13 @@ void CreateImportSQL(ConversionRun &run, const QString &filePath, const QString 
 
 void WriteImportScript(ConversionRun &run, const QString &text, bool append)
 {
-    QFile script(run.ctl.ImportScriptFile);
+    QFile script(run.settings.ImportScriptFile);
     if (!script.open(QIODevice::WriteOnly | (append ? QIODevice::Append : QIODevice::Truncate)))
-        throw QbError(QbErrNo::PathFileAccess, run.ctl.ImportScriptFile + QStringLiteral(" - ") + script.errorString());
+        throw QbError(QbErrNo::PathFileAccess, run.settings.ImportScriptFile + QStringLiteral(" - ") + script.errorString());
     const QByteArray bytes = text.toUtf8();
     if (script.write(bytes) != bytes.size() || !script.flush())
-        throw QbError(QbErrNo::FileIO, run.ctl.ImportScriptFile + QStringLiteral(" - ") + script.errorString());
+        throw QbError(QbErrNo::FileIO, run.settings.ImportScriptFile + QStringLiteral(" - ") + script.errorString());
     script.close();
     if (script.error() != QFileDevice::NoError)
-        throw QbError(QbErrNo::FileIO, run.ctl.ImportScriptFile + QStringLiteral(" - ") + script.errorString());
+        throw QbError(QbErrNo::FileIO, run.settings.ImportScriptFile + QStringLiteral(" - ") + script.errorString());
 }

@@ -1,5 +1,5 @@
 // Text cleaning: tag removal, the row-breaking character tokens, name stripping, leading
-// digits and cutting marked blocks out of pages.
+// digits, cutting marked blocks out of pages and fitting texts to their columns.
 #include "output/TextCleaning.h"
 
 #include <QHash>
@@ -9,6 +9,12 @@
 #include <vector>
 
 namespace {
+
+// The middle character of a row token "(x)".
+bool isTokenMiddle(QChar c)
+{
+    return QStringView(u"[\\}]|{:<").contains(c);
+}
 
 // True when some closed stretch of the text (between two ">" or from the start to a ">")
 // holds more than one "<". Only then can removing one tag join text into a different tag.
@@ -455,4 +461,21 @@ void ReplaceText(QString &text, QStringView needle, QStringView replacement)
     }
     out.append(QStringView(text).mid(copied));
     text = std::move(out);
+}
+
+QString FitColumnText(const QString &text, int maxChars)
+{
+    if (text.size() <= maxChars || maxChars <= 0)
+        return text;
+    int cut = maxChars;
+    // A token "(x)" must not be cut: drop it whole when the cut falls inside it.
+    if (cut >= 1 && text.at(cut - 1) == QLatin1Char('(') && isTokenMiddle(text.at(cut))
+        && cut + 1 < text.size() && text.at(cut + 1) == QLatin1Char(')'))
+        cut -= 1;
+    else if (cut >= 2 && text.at(cut - 2) == QLatin1Char('(') && isTokenMiddle(text.at(cut - 1))
+             && text.at(cut) == QLatin1Char(')'))
+        cut -= 2;
+    if (cut > 0 && text.at(cut - 1).isHighSurrogate())
+        cut -= 1;
+    return text.left(cut);
 }

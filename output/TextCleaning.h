@@ -40,3 +40,8 @@ inline bool ContainsText(QStringView text, QStringView needle) { return IndexOfT
 // Every copy of needle, left to right and not overlapping, replaced (removed).
 void ReplaceText(QString &text, QStringView needle, QStringView replacement);
 inline void RemoveText(QString &text, QStringView needle) { ReplaceText(text, needle, QStringView()); }
+
+// A text for a phpBB3 column of at most maxChars characters (names, titles and subjects
+// are varchar(255)): cut at maxChars without splitting a surrogate pair or one of the
+// three-character tokens of EncodeSpecialCharacters. Shorter texts are returned as they are.
+QString FitColumnText(const QString &text, int maxChars = 255);

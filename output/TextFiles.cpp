@@ -2,11 +2,10 @@
 // of a Discus page link.
 #include "output/TextFiles.h"
 
-#include "convert/ConversionRun.h"
-#include "convert/ConvertController.h"
-#include "messages/SpecialCharacters.h"
-#include "output/BackgroundWork.h"
+#include "output/SpecialCharacters.h"
 #include "output/TextCleaning.h"
+#include "run/BackgroundWork.h"
+#include "run/ConversionRun.h"
 
 #include <QDir>
 #include <QFile>
@@ -130,27 +129,28 @@ QByteArray readWholeFile(const QString &path)
     return bytes;
 }
 
-bool readFile(ConvertController &ctl, const QString &label, const QString &path, QString &text,
+// run is the run whose special-sequence scan the text passes (none: no scan).
+bool readFile(RunHost &host, ConversionRun *run, const QString &label, const QString &path, QString &text,
               const QString &charset, bool scanSpecial)
 {
     text.clear();
-    return ctl.Trap(label + QStringLiteral(" - ") + nativePath(path), [&] {
+    return host.Trap(label + QStringLiteral(" - ") + nativePath(path), [&] {
         QString decoded = DecodeCharset(readWholeFile(path), charset);
         // A byte-order mark written by an editor is not part of the text (it would otherwise
         // stick to the first member name of a member file, for example).
         if (decoded.startsWith(QChar(0xFEFF)) && ucnv_getType(converterFor(charset)) == UCNV_UTF8)
             decoded.remove(0, 1);
-        if (scanSpecial && ctl.currentRun)
-            DiscusFindSpecialCharacterSequences(*ctl.currentRun, decoded);
+        if (scanSpecial && run)
+            DiscusFindSpecialCharacterSequences(*run, decoded);
         decoded.remove(QChar(0));
         text = decoded;
-        ctl.CvDoEvents();
+        host.CvDoEvents();
     });
 }
 
-QString runCharset(const ConvertController &ctl)
+QString runCharset(const ConversionRun &run)
 {
-    return ctl.DiscusCharset.isEmpty() ? QStringLiteral("utf-8") : ctl.DiscusCharset;
+    return run.settings.DiscusCharset.isEmpty() ? QStringLiteral("utf-8") : run.settings.DiscusCharset;
 }
 
 } // namespace
@@ -236,17 +236,17 @@ QByteArray Windows1252Bytes(const QString &text, char unmappable)
     return out;
 }
 
-bool GetFileDataCharset(ConvertController &ctl, const QString &path, QString &text, const QString &charset, bool scanSpecial)
+bool GetFileDataCharset(ConversionRun &run, const QString &path, QString &text, const QString &charset, bool scanSpecial)
 {
-    const QString cs = charset.isEmpty() ? runCharset(ctl) : charset;
-    return readFile(ctl, QStringLiteral("GetFileDataCharset()"), path, text, cs, scanSpecial);
+    const QString cs = charset.isEmpty() ? runCharset(run) : charset;
+    return readFile(run.host, &run, QStringLiteral("GetFileDataCharset()"), path, text, cs, scanSpecial);
 }
 
-bool GetFileDataANSI(ConvertController &ctl, const QString &path, QString &text, bool scanSpecial)
+bool GetFileDataANSI(RunHost &host, const QString &path, QString &text)
 {
     // ICU's US-ASCII turns every byte from 0x80 up into U+FFFD: such bytes show up as
     // replacement characters rather than disappearing.
-    return readFile(ctl, QStringLiteral("GetFileDataANSI()"), path, text, QStringLiteral("us-ascii"), scanSpecial);
+    return readFile(host, nullptr, QStringLiteral("GetFileDataANSI()"), path, text, QStringLiteral("us-ascii"), false);
 }
 
 void WriteFileBytes(const QString &path, const QByteArray &bytes)
@@ -265,19 +265,19 @@ void WriteFileBytes(const QString &path, const QByteArray &bytes)
     file.close();
 }
 
-bool WriteFileData(ConvertController &ctl, const QString &path, const QString &text)
+bool WriteFileData(ConversionRun &run, const QString &path, const QString &text)
 {
-    return ctl.Trap(QStringLiteral("WriteFileData()"), [&] {
+    return run.Trap(QStringLiteral("WriteFileData()"), [&] {
         // Encode first, so an unknown charset leaves any existing file untouched.
-        WriteFileBytes(path, EncodeCharsetHtml(text, runCharset(ctl)));
-        ctl.CvDoEvents();
+        WriteFileBytes(path, EncodeCharsetHtml(text, runCharset(run)));
+        run.CvDoEvents();
     });
 }
 
 void WriteFileDataInBackground(ConversionRun &run, const QString &path, const QString &text)
 {
     QByteArray bytes;
-    if (run.Trap(QStringLiteral("WriteFileData()"), [&] { bytes = EncodeCharsetHtml(text, runCharset(run.ctl)); }))
+    if (run.Trap(QStringLiteral("WriteFileData()"), [&] { bytes = EncodeCharsetHtml(text, runCharset(run)); }))
         RunInBackground(run, QStringLiteral("WriteFileData()"), [path, bytes] { WriteFileBytes(path, bytes); });
 }
 
@@ -291,7 +291,7 @@ QString LinkToLocalPath(ConversionRun &run, const QString &link, QString &fileNa
         const qsizetype previous = last > 0 ? link.lastIndexOf(u'/', last - 1) : -1;
         boardFolder = GetLeadingDigits(link.mid(previous + 1, last - previous - 1));
     }
-    const QString &folder = run.CurrentPageHidden ? run.ctl.DiscusSecureMessageFolder : run.ctl.DiscusMessageFolder;
+    const QString &folder = run.CurrentPageHidden ? run.settings.DiscusSecureMessageFolder : run.settings.DiscusMessageFolder;
     return folder + boardFolder + QLatin1Char('/') + fileName;
 }
 

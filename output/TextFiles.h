@@ -4,8 +4,8 @@
 #include <QByteArray>
 #include <QString>
 
-class ConvertController;
 class ConversionRun;
+class RunHost;
 
 // Decodes / encodes with a charset name of the charset list or any name ICU knows.
 // An unknown name throws QbError (error 5, "Unknown character set - " + name).
@@ -22,17 +22,17 @@ int Windows1252Byte(QChar c);
 QByteArray Windows1252Bytes(const QString &text, char unmappable = '?');
 
 // Reads the whole file decoded with charset ("" = the run's DiscusCharset, else "utf-8").
-// When scanSpecial is set and a run is in progress the text passes the special-sequence
-// scan first; NUL characters are removed, and so is a leading byte-order mark of a UTF-8
-// file. A missing file is error 53 "File not found". On a failure the error trap reports
+// When scanSpecial is set the text passes the run's special-sequence scan first; NUL
+// characters are removed, and so is a leading byte-order mark of a UTF-8 file. A missing file is error 53 "File not found". On a failure the error trap reports
 // "GetFileDataCharset() - " + path, StopConversion is set and false is returned (text "").
-bool GetFileDataCharset(ConvertController &ctl, const QString &path, QString &text, const QString &charset = QString(), bool scanSpecial = false);
-// The same decoded as "us-ascii" (trap label "GetFileDataANSI() - " + path).
-bool GetFileDataANSI(ConvertController &ctl, const QString &path, QString &text, bool scanSpecial = false);
+bool GetFileDataCharset(ConversionRun &run, const QString &path, QString &text, const QString &charset = QString(), bool scanSpecial = false);
+// The same decoded as "us-ascii", without the scan and outside any run (trap label
+// "GetFileDataANSI() - " + path, reported to host).
+bool GetFileDataANSI(RunHost &host, const QString &path, QString &text);
 // Writes text encoded in the run's DiscusCharset ("utf-8" when empty) as the whole file,
 // without byte-order mark; characters the charset lacks become HTML character references
 // (the files written are HTML pages). Trap "WriteFileData()".
-bool WriteFileData(ConvertController &ctl, const QString &path, const QString &text);
+bool WriteFileData(ConversionRun &run, const QString &path, const QString &text);
 // The same, with the file written on the run's second thread (the text is encoded first).
 void WriteFileDataInBackground(ConversionRun &run, const QString &path, const QString &text);
 // Creates or replaces the file with the bytes; throws the errors WriteFileData reports.

@@ -4,12 +4,11 @@
 // read what the script will do to the database before running it.
 #include "output/phpBBScript.h"
 
-#include "boards/modBoards.h"
-#include "convert/ConversionRun.h"
 #include "output/ImportRows.h"
-#include "messages/phpBBStoredText.h"
 #include "output/ImportSql.h"
+#include "output/phpBBStoredText.h"
 #include "output/phpMyAdminScript.h"
+#include "run/ConversionRun.h"
 
 #include <QFile>
 #include <QRegularExpression>
@@ -567,10 +566,10 @@ QString phpBBFinishingSql(const phpBBConverted &c)
 
 void phpBBWriteScriptStart(ConversionRun &run)
 {
-    if (run.stopped() || run.ctl.ImportScriptFile.isEmpty())
+    if (run.stopped() || run.settings.ImportScriptFile.isEmpty())
         return;
     run.Trap(QStringLiteral("phpBBWriteScriptStart()"), [&] {
-        WriteImportScript(run, phpBBGuardSql(run.ctl.phpBB3DefaultUsers, run.ctl.phpBB3DefaultGroups, run.ctl.phpBB3Version),
+        WriteImportScript(run, phpBBGuardSql(run.settings.phpBB3DefaultUsers, run.settings.phpBB3DefaultGroups, run.settings.phpBB3Version),
                           false);
     });
     run.CvDoEvents();
@@ -578,7 +577,7 @@ void phpBBWriteScriptStart(ConversionRun &run)
 
 void phpBBAppendFinishingSql(ConversionRun &run)
 {
-    if (run.ctl.ImportScriptFile.isEmpty())
+    if (run.settings.ImportScriptFile.isEmpty())
         return;
     QString finishing;
     run.Trap(QStringLiteral("phpBBAppendFinishingSql()"), [&] {
@@ -586,8 +585,8 @@ void phpBBAppendFinishingSql(ConversionRun &run)
         c.forumParents = run.ForumParents;
         c.topics = run.TopicIdCounter;
         c.posts = run.PostIdCounter;
-        c.defaultUsers = run.ctl.phpBB3DefaultUsers;
-        c.defaultGroups = run.ctl.phpBB3DefaultGroups;
+        c.defaultUsers = run.settings.phpBB3DefaultUsers;
+        c.defaultGroups = run.settings.phpBB3DefaultGroups;
 
         // Private areas and attachment types, each listed in the progress log.
         c.privateForums = QVector<qint32>(run.PrivateForumIds.cbegin(), run.PrivateForumIds.cend());
@@ -617,4 +616,42 @@ void phpBBAppendFinishingSql(ConversionRun &run)
     });
     phpMyAdminScriptFinish(run, finishing);
     run.CvDoEvents();
+}
+
+QVector<QPair<qint32, qint32>> ForumNestedSet(const QVector<qint32> &parents)
+{
+    const int n = parents.size();
+    // Children of each forum (index 0 holds the top-level forums), in id order, as one
+    // flat list with a start offset per forum.
+    QVector<int> parentOf(n + 1, 0), start(n + 2, 0), children(n);
+    for (int id = 1; id <= n; ++id) {
+        const qint32 p = parents.at(id - 1);
+        parentOf[id] = (p >= 1 && p < id) ? p : 0;
+        ++start[parentOf[id] + 1];
+    }
+    for (int i = 1; i <= n + 1; ++i)
+        start[i] += start[i - 1];
+    QVector<int> fill = start;
+    for (int id = 1; id <= n; ++id)
+        children[fill[parentOf[id]]++] = id;
+
+    QVector<QPair<qint32, qint32>> set(n);
+    // Depth first without recursion: a stack of (forum, next child index).
+    QVector<QPair<int, int>> stack;
+    stack.push_back({0, start[0]});
+    qint32 counter = 0;
+    while (!stack.isEmpty()) {
+        QPair<int, int> &top = stack.last();
+        const int node = top.first;
+        if (top.second < start[node + 1]) {
+            const int child = children[top.second++];
+            set[child - 1].first = ++counter;
+            stack.push_back({child, start[child]});
+        } else {
+            if (node != 0)
+                set[node - 1].second = ++counter;
+            stack.pop_back();
+        }
+    }
+    return set;
 }

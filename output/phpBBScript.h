@@ -4,6 +4,9 @@
 // format; what phpBB needs beyond the rows (the row tokens turned back into characters,
 // the forum tree, permissions, counters, the board totals) is done here, in the
 // database, by plain SQL that an administrator can read before running it.
+#include "run/PostRecords.h"
+
+#include <QPair>
 #include <QString>
 #include <QVector>
 
@@ -36,12 +39,12 @@ QString phpBBSessionSql();
 // comma and no quote.
 QString phpBBGuardCheckSql(const QString &comment, const QString &failsWhen, const QString &message);
 
-// A converted link whose target page was converted after it: the posts that hold its old
-// address get the new one.
-struct phpBBLinkUpdate {
-    QString oldAddress, newAddress;
-    QVector<qint32> postIds;
-};
+// A valid nested set for the forum tree: parents[i] is the parent id of forum i + 1 (0 for
+// a top-level forum). Returns (left_id, right_id) for every forum, in the same order.
+// Siblings keep the order of their ids. A parent id that is not an earlier forum (it is
+// 0, out of range, or not below the forum's own id) makes the forum top-level, so no
+// input can form a cycle.
+QVector<QPair<qint32, qint32>> ForumNestedSet(const QVector<qint32> &parents);
 
 // What the conversion wrote, for the finishing section.
 struct phpBBConverted {

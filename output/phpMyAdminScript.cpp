@@ -1,10 +1,10 @@
 // The numbered SQL files for phpMyAdmin: the import files' rows as INSERT statements.
 #include "output/phpMyAdminScript.h"
 
-#include "convert/ConversionRun.h"
-#include "output/BackgroundWork.h"
 #include "output/ImportSql.h"
 #include "output/phpBBScript.h"
+#include "run/BackgroundWork.h"
+#include "run/ConversionRun.h"
 
 #include <QBuffer>
 #include <QDir>
@@ -335,18 +335,18 @@ void phpMyAdminScript::finish(const QString &finishingSql)
 
 void phpMyAdminScriptStart(ConversionRun &run)
 {
-    if (run.stopped() || run.ctl.phpBB3OutputFolder.isEmpty())
+    if (run.stopped() || run.settings.phpBB3OutputFolder.isEmpty())
         return;
     run.Trap(QStringLiteral("phpMyAdminScriptStart()"), [&] {
-        const QString folder = run.ctl.phpBB3OutputFolder + FolderName + QLatin1Char('/');
+        const QString folder = run.settings.phpBB3OutputFolder + FolderName + QLatin1Char('/');
         QDir dir(folder);
         if (!dir.mkpath(QStringLiteral(".")))
             throw QbError(QbErrNo::PathNotFound, folder + QStringLiteral(" - the folder cannot be created"));
         for (const QString &old : dir.entryList({QStringLiteral("Import *.sql")}, QDir::Files))
             dir.remove(old);
-        const double mb = run.ctl.ImportPartMBSize;
+        const double mb = run.settings.ImportPartMBSize;
         const qint64 limit = std::isfinite(mb) && mb > 0 ? qint64(std::llround(qMin(mb, 1e9) * 1048576.0)) : 0;
-        const QString guard = phpBBGuardSql(run.ctl.phpBB3DefaultUsers, run.ctl.phpBB3DefaultGroups, run.ctl.phpBB3Version,
+        const QString guard = phpBBGuardSql(run.settings.phpBB3DefaultUsers, run.settings.phpBB3DefaultGroups, run.settings.phpBB3Version,
                                             QStringLiteral("Form for phpMyAdmin: run Import 001.sql, Import 002.sql, ... in\n"
                                                            "-- this order, each once, with phpMyAdmin's Import page or: "
                                                            "mariadb <database> < <file>"));
@@ -360,7 +360,7 @@ void phpMyAdminAddImportFile(ConversionRun &run, const QString &filePath, const 
         return;
     // The file is complete: it is read back on the run's second thread.
     phpMyAdminScript *script = run.phpMyAdmin.get();
-    const QStringList targets = ImportLoadTargets(tableName, run.ctl.phpBB3Version);
+    const QStringList targets = ImportLoadTargets(tableName, run.settings.phpBB3Version);
     const bool replace = ImportReplacesRows(tableName);
     RunInBackground(run, QStringLiteral("phpMyAdminAddImportFile()"), [=] {
         QFile in(filePath);
@@ -387,7 +387,7 @@ void phpMyAdminScriptFinish(ConversionRun &run, const QString &finishingSql)
         run.DisplayInfo(QStringLiteral("SQL for phpMyAdmin: %1 files, the largest %2 bytes").arg(s.fileSizes().size()).arg(largest)
                             + QStringLiteral("\r\n"),
                         true, true);
-        const double mb = run.ctl.ImportPartMBSize;
+        const double mb = run.settings.ImportPartMBSize;
         if (mb > 0 && largest > qint64(std::llround(mb * 1048576.0)))
             run.DisplayInfo(QStringLiteral("A file of SQL for phpMyAdmin is larger than Import Part MB Size: one row or the "
                                            "finishing section does not fit into that size\r\n"),

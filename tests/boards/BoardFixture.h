@@ -1,10 +1,12 @@
 #pragma once
 // A small Discus installation built by hand in a temporary folder, a run over it, and
 // readers for the rows the run wrote. Shared by the board, topic and posts tests.
-#include "convert/ConversionRun.h"
 #include "members/modMembers.h"
 #include "output/ImportFile.h"
 #include "output/ImportRows.h"
+#include "run/ConversionRun.h"
+#include "run/ConversionRun.h"
+#include "tests/support/RecordingHost.h"
 #include "tests/support/TestSupport.h"
 
 #include <QDir>
@@ -92,8 +94,7 @@ inline QString mainBoardFile(const QVector<Category> &categories)
 
 struct Fixture {
     QTemporaryDir dir;
-    qbtest::RecorderView view;
-    std::unique_ptr<ConvertController> ctl;
+    qbtest::RecordingHost host;
     std::unique_ptr<ConversionRun> run;
     QString messages, secure, out;
 
@@ -105,34 +106,30 @@ struct Fixture {
         QDir().mkpath(messages);
         QDir().mkpath(secure);
         QDir().mkpath(out);
-        ctl = std::make_unique<ConvertController>(view, dir.filePath(QStringLiteral("s.ini")), dir.path() + QLatin1Char('/'));
-        ctl->phpBB3DefaultUsers = 47; // the ids the examples were written with (a phpBB 3.2 board)
-        ctl->DiscusRootFolder = dir.path() + QLatin1Char('/');
-        ctl->DiscusMessageFolder = messages;
-        ctl->DiscusSecureMessageFolder = secure;
-        ctl->phpBB3OutputFolder = out;
-        ctl->ImportScriptFile = out + QStringLiteral("Discus Conversion Import SQL.sql");
-        ctl->LogFile = out + QStringLiteral("Log.txt");
-        ctl->ErrorLogFile = out + QStringLiteral("LogError.txt");
-        ctl->DiscusCharset = QStringLiteral("utf-8");
-        ctl->CreateHiddenTopics = true;
-        ctl->FindDiscusSpecialCharacters = false;
+        run = std::make_unique<ConversionRun>(host);
+        RunSettings &s = run->settings;
+        s.phpBB3DefaultUsers = 47; // the ids the examples were written with (a phpBB 3.2 board)
+        s.DocsFolder = dir.path() + QStringLiteral("/Docs/");
+        s.DiscusRootFolder = dir.path() + QLatin1Char('/');
+        s.DiscusMessageFolder = messages;
+        s.DiscusSecureMessageFolder = secure;
+        s.phpBB3OutputFolder = out;
+        s.ImportScriptFile = out + QStringLiteral("Discus Conversion Import SQL.sql");
+        s.DiscusCharset = QStringLiteral("utf-8");
+        s.CreateHiddenTopics = true;
+        s.FindDiscusSpecialCharacters = false;
         // The unit tests of the formatting set the option themselves; the others see the
         // conversion of bold, centring and font tags alone.
-        ctl->ConvertAllFormatting = false;
+        s.ConvertAllFormatting = false;
         // Redirection pages and attachments have tests of their own.
-        ctl->CreateRedirectionFiles = false;
-        ctl->CreateAttachments = false;
-        ctl->ShowProgress = true;
-        ctl->LogProgress = true;
-        ctl->phpBB3DefaultAdmin = QStringLiteral("Admin");
-        ctl->openLogs();
-        run = std::make_unique<ConversionRun>(*ctl);
+        s.CreateRedirectionFiles = false;
+        s.CreateAttachments = false;
+        s.phpBB3DefaultAdmin = QStringLiteral("Admin");
+        host.openLogs();
         run->nameOutputFiles();
         // The administrator first (id 2), as the member file reader registers it.
         DiscusAddMember(*run, QStringLiteral("Admin,,admin@example.invalid,Admin,,,,0,,,").split(QLatin1Char(',')), true);
     }
-    ~Fixture() { ctl->closeLogs(); }
 
     // A member from member-file fields "user:password:email:real name:...".
     qint32 member(const QString &user, const QString &realName)
@@ -171,9 +168,9 @@ struct Fixture {
     QVector<Row> topics() { return rows<clsTblTopics>(QStringLiteral("phpBB3_topics")); }
     QVector<Row> posts() { return rows<clsTblPosts>(QStringLiteral("phpBB3_posts")); }
 
-    QString progress() const { return view.progress(); }
-    QString errorLog() { return qbtest::readText(ctl->ErrorLogFile); }
-    QString script() { return QString::fromUtf8(qbtest::readBytes(ctl->ImportScriptFile)); }
+    QString progress() const { return host.progress(); }
+    QString errorLog() const { return host.errorLog; }
+    QString script() { return QString::fromUtf8(qbtest::readBytes(run->settings.ImportScriptFile)); }
 };
 
 // Column values of the rows, in row order.

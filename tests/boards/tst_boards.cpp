@@ -1,5 +1,7 @@
 // The main board file, the forums rows and the forum tree of the SQL script.
 #include "boards/modBoards.h"
+#include "output/TextCleaning.h"
+#include "output/phpBBScript.h"
 #include "tests/boards/BoardFixture.h"
 
 #include <QtTest>
@@ -42,7 +44,7 @@ void TestBoards::forumNumberingExample()
         f.boardPage(b, b, boardPage(b));
 
     QVERIFY(DiscusProcessDiscusMainBoardFile(*f.run));
-    QVERIFY(!f.ctl->StopConversion);
+    QVERIFY(!f.host.StopConversion);
     const QVector<Row> rows = f.forums();
     QCOMPARE(column(rows, QStringLiteral("forum_name")),
              QStringList({"A", "Board 3", "Board 7", "B", "Board 5"}));
@@ -57,7 +59,7 @@ void TestBoards::forumNumberingExample()
     QCOMPARE(rows.at(0).value(QStringLiteral("forum_desc_options")), QStringLiteral("5"));
     QCOMPARE(rows.at(0).value(QStringLiteral("display_subforum_list")), QStringLiteral("1"));
     QCOMPARE(f.run->ForumParents, QVector<qint32>({0, 1, 1, 0, 4}));
-    QCOMPARE(f.view.processedFolders(), QStringList({"3", "7", "5"}));
+    QCOMPARE(f.host.processedFolders(), QStringList({"3", "7", "5"}));
     QCOMPARE(*f.run->ForumIdsByName.find(QStringLiteral("board 7")), 3);
     // The forums file is closed by the phase with its load statement.
     QVERIFY(!f.run->forums.isOpen());
@@ -79,12 +81,12 @@ void TestBoards::missingMainFile()
 {
     Fixture f;
     QVERIFY(!DiscusProcessDiscusMainBoardFile(*f.run));
-    QCOMPARE(f.view.messages.size(), 1);
-    QCOMPARE(f.view.messages.at(0), QStringLiteral("Missing File - ") + f.messages + QStringLiteral("board-topics.html") + CrLf
+    QCOMPARE(f.host.messages.size(), 1);
+    QCOMPARE(f.host.messages.at(0), QStringLiteral("Missing File - ") + f.messages + QStringLiteral("board-topics.html") + CrLf
                                         + QStringLiteral("Missing File - ") + f.messages + QStringLiteral("discus.cgi") + CrLf
                                         + QStringLiteral("One file must exist"));
     // The run cannot convert anything without it and ends as stopped.
-    QVERIFY(f.ctl->StopConversion);
+    QVERIFY(f.host.StopConversion);
     QVERIFY(f.errorLog().contains(QStringLiteral("One file must exist")));
 }
 
@@ -108,11 +110,11 @@ void TestBoards::boardNumberWithBlanksAndZeros()
                            "<!--Top:   0012--><!--/Top-->\n<!--Top: Abc--><!--/Top-->\n"));
     f.boardPage(QStringLiteral("0012"), QStringLiteral("0012"), boardPage(QStringLiteral("12")));
     QVERIFY(DiscusProcessDiscusMainBoardFile(*f.run));
-    QCOMPARE(f.view.processedFolders(), QStringList({"0012", ""}));
+    QCOMPARE(f.host.processedFolders(), QStringList({"0012", ""}));
     QCOMPARE(column(f.forums(), QStringLiteral("forum_name")), QStringList({"C", "Board 12"}));
     // The empty board number names no page: one missing-page line.
     QCOMPARE(f.progress().count(QStringLiteral("File Does Not Exist - ")), 1);
-    QVERIFY(!f.ctl->StopConversion);
+    QVERIFY(!f.host.StopConversion);
 }
 
 void TestBoards::sameNameTwiceLaterWins()
@@ -197,7 +199,7 @@ void TestBoards::forumTreeSqlAppended()
     for (int id = 1; id <= 1200; ++id)
         many << (id == 1 ? 0 : id / 2);
     f.run->ForumParents = many;
-    f.write(f.ctl->ImportScriptFile, QStringLiteral("LOAD ...;\r\n\r\n\r\n"));
+    f.write(f.run->settings.ImportScriptFile, QStringLiteral("LOAD ...;\r\n\r\n\r\n"));
     phpBB3AppendForumTreeSql(*f.run);
     const QString sql = f.script();
     QVERIFY(sql.startsWith(QStringLiteral("LOAD ...;\r\n\r\n\r\nUPDATE phpBB3_forums SET left_id = CASE forum_id\r\n")));
@@ -216,7 +218,7 @@ void TestBoards::forumTreeSqlAppended()
     // Nothing is appended when no forum was written.
     Fixture g;
     phpBB3AppendForumTreeSql(*g.run);
-    QVERIFY(!QFile::exists(g.ctl->ImportScriptFile));
+    QVERIFY(!QFile::exists(g.run->settings.ImportScriptFile));
 }
 
 void TestBoards::fitColumnText_data()

@@ -2,6 +2,8 @@
 // topics rows.
 #include "boards/modBoards.h"
 #include "boards/modTopics.h"
+#include "output/TextCleaning.h"
+#include "output/phpBBScript.h"
 #include "tests/boards/BoardFixture.h"
 
 #include <QtTest>
@@ -62,7 +64,7 @@ void TestTopics::threeEntriesNoPosts()
         f.boardPage(QStringLiteral("1"), p, emptyPage(QStringLiteral("Sub ") + p));
 
     walkBoard(f);
-    QVERIFY(!f.ctl->StopConversion);
+    QVERIFY(!f.host.StopConversion);
     QCOMPARE(f.run->CurrentLevel, 0);
     QCOMPARE(f.run->dataIndex.upperBound(), 0);
     const QVector<Row> forums = f.forums();
@@ -92,8 +94,8 @@ void TestTopics::postsOnly()
                          + post(2, QStringLiteral("Admin"), QStringLiteral("2000"), QStringLiteral("Hello"))));
     f.run->PostIdCounter = 7;
     walkBoard(f);
-    QVERIFY(!f.ctl->StopConversion);
-    QCOMPARE(f.view.text(QStringLiteral("txtMsgCount")), QStringLiteral("7"));
+    QVERIFY(!f.host.StopConversion);
+    QCOMPARE(f.host.postCount, 7);
 
     const QVector<Row> forums = f.forums();
     QCOMPARE(column(forums, QStringLiteral("forum_name")), QStringList({"Cat", "Chat"}));
@@ -132,7 +134,7 @@ void TestTopics::postsOnly()
 void TestTopics::hiddenEntryWalksSecurePage()
 {
     Fixture f;
-    f.ctl->CreateHiddenTopics = false; // a hidden entry names the secure folder itself
+    f.run->settings.CreateHiddenTopics = false; // a hidden entry names the secure folder itself
     f.boardPage(QStringLiteral("1"), QStringLiteral("1"),
                 page(QStringLiteral("1/Board"), QStringLiteral("1/Board"), QStringLiteral("T"),
                      topicEntry(QStringLiteral("1"), QStringLiteral("21"), QStringLiteral("Secret"), true)
@@ -140,7 +142,7 @@ void TestTopics::hiddenEntryWalksSecurePage()
     f.securePage(QStringLiteral("1"), QStringLiteral("21"), emptyPage(QStringLiteral("Secret")));
     f.boardPage(QStringLiteral("1"), QStringLiteral("22"), emptyPage(QStringLiteral("Open")));
     walkBoard(f);
-    QVERIFY(!f.ctl->StopConversion);
+    QVERIFY(!f.host.StopConversion);
     QCOMPARE(column(f.forums(), QStringLiteral("forum_name")), QStringList({"Cat", "Board", "Secret", "Open"}));
     const QString progress = f.progress();
     QCOMPARE(progress.count(QStringLiteral("\r\nEncountered Hidden Topic - ") + f.messages + QStringLiteral("1/1.html\r\n")), 1);
@@ -158,7 +160,7 @@ void TestTopics::pageOnlyInSecureFolder()
 {
     QFETCH(bool, createHidden);
     Fixture f;
-    f.ctl->CreateHiddenTopics = createHidden;
+    f.run->settings.CreateHiddenTopics = createHidden;
     f.boardPage(QStringLiteral("1"), QStringLiteral("1"),
                 page(QStringLiteral("1/Board"), QStringLiteral("1/Board"), QStringLiteral("T"),
                      topicEntry(QStringLiteral("1"), QStringLiteral("31"), QStringLiteral("Moved"))));
@@ -166,7 +168,7 @@ void TestTopics::pageOnlyInSecureFolder()
                  page(QStringLiteral("1/Board"), QStringLiteral("31/Moved"), QStringLiteral("T"),
                       post(1, QStringLiteral("Admin"), QStringLiteral("5"), QStringLiteral("x"))));
     walkBoard(f);
-    QVERIFY(!f.ctl->StopConversion);
+    QVERIFY(!f.host.StopConversion);
     const QStringList names = column(f.forums(), QStringLiteral("forum_name"));
     if (createHidden) {
         QCOMPARE(names, QStringList({"Cat", "Board", "Moved"}));
@@ -189,7 +191,7 @@ void TestTopics::missingInBothFolders()
                          + topicEntry(QStringLiteral("1"), QStringLiteral("42"), QStringLiteral("Here"))));
     f.boardPage(QStringLiteral("1"), QStringLiteral("42"), emptyPage(QStringLiteral("Here")));
     walkBoard(f);
-    QVERIFY(!f.ctl->StopConversion);
+    QVERIFY(!f.host.StopConversion);
     const QString line = QStringLiteral("File Does Not Exist - ") + f.messages + QStringLiteral("1/41.html nor does \r\n    ")
         + f.secure + QStringLiteral("1/41.html\r\n");
     QCOMPARE(f.progress().count(line), 1);
@@ -251,7 +253,7 @@ void TestTopics::topicExample41To45()
     f.run->LastPostTime = 500;
     f.run->TopicIdCounter = 6;
     phpBB3WriteTopicsFile(*f.run, QStringLiteral("Owl({)s"), 9, 41, 45, 48, 0);
-    QVERIFY(!f.ctl->StopConversion);
+    QVERIFY(!f.host.StopConversion);
     const QVector<Row> topics = f.topics();
     QCOMPARE(topics.size(), 1);
     const Row &t = topics.at(0);
@@ -298,8 +300,8 @@ void TestTopics::pageWithoutPosts()
     g.run->CurrentLevel = 1;
     g.run->dataIndex.reset(1);
     phpBB3WriteTopicsFile(*g.run, QStringLiteral("X"), 3, 1, 1, 77, 77);
-    QVERIFY(g.ctl->StopConversion);
-    QVERIFY(g.view.messages.value(0).contains(QStringLiteral(" - phpBB3WriteTopicsFile()\r\n\r\n")));
+    QVERIFY(g.host.StopConversion);
+    QVERIFY(g.host.messages.value(0).contains(QStringLiteral(" - phpBB3WriteTopicsFile()\r\n\r\n")));
     QVERIFY(g.topics().isEmpty());
 }
 
@@ -331,7 +333,7 @@ void TestTopics::samePageNumberInTwoBoards()
     }
     walkBoard(f, QStringLiteral("1"));
     walkBoard(f, QStringLiteral("2"));
-    QVERIFY(!f.ctl->StopConversion);
+    QVERIFY(!f.host.StopConversion);
     const QVector<Row> topics = f.topics();
     QCOMPARE(column(topics, QStringLiteral("topic_title")), QStringList({"Same 1", "Same 2"}));
     QCOMPARE(column(topics, QStringLiteral("forum_id")), QStringList({"3", "5"}));
@@ -357,7 +359,7 @@ void TestTopics::entriesAndPostsShareUniqueTopicId()
                 page(QStringLiteral("1/Board"), QStringLiteral("62/Grandchild"), QStringLiteral("T"),
                      post(1, QStringLiteral("Admin"), QStringLiteral("30"), QStringLiteral("g1"))));
     walkBoard(f);
-    QVERIFY(!f.ctl->StopConversion);
+    QVERIFY(!f.host.StopConversion);
 
     const QVector<Row> topics = f.topics();
     QCOMPARE(column(topics, QStringLiteral("topic_title")), QStringList({"Grandchild", "Child", "Mixed"}));
@@ -412,7 +414,7 @@ void TestTopics::circularLinksFinish()
                          + topicEntry(QStringLiteral("1"), QStringLiteral("72"), QStringLiteral("Self"))
                          + post(1, QStringLiteral("Admin"), QStringLiteral("1"), QStringLiteral("x"))));
     walkBoard(f);
-    QVERIFY(!f.ctl->StopConversion);
+    QVERIFY(!f.host.StopConversion);
     QCOMPARE(f.run->CurrentLevel, 0);
     QVERIFY(f.run->WalkPagePaths.isEmpty());
     QCOMPARE(column(f.forums(), QStringLiteral("forum_name")), QStringList({"Cat", "Board", "A", "B"}));
@@ -435,7 +437,7 @@ void TestTopics::oddPageNameStillFindsItsForum()
                          + post(1, QStringLiteral("Admin"), QStringLiteral("1"), QStringLiteral("x"))));
     f.boardPage(QStringLiteral("1"), QStringLiteral("81"), emptyPage(QStringLiteral("Sub")));
     walkBoard(f);
-    QVERIFY(!f.ctl->StopConversion);
+    QVERIFY(!f.host.StopConversion);
     const QVector<Row> forums = f.forums();
     QCOMPARE(forums.size(), 3);
     QCOMPARE(forums.at(2).value(QStringLiteral("parent_id")), QStringLiteral("2"));
@@ -456,7 +458,7 @@ void TestTopics::deepChainIsBounded()
                          QStringLiteral("T"), entry));
     }
     walkBoard(f);
-    QVERIFY(!f.ctl->StopConversion);
+    QVERIFY(!f.host.StopConversion);
     QCOMPARE(f.run->CurrentLevel, 0);
     const QVector<Row> forums = f.forums();
     QCOMPARE(forums.size(), 1 + 200);

@@ -1,6 +1,7 @@
 // The conversion run as a whole: the inputs it refuses, the closing report, cancelling,
 // the logs, and two runs in a row.
-#include "convert/ConversionRun.h"
+#include "convert/ConvertController.h"
+#include "run/ConversionRun.h"
 #include "tests/support/TestSupport.h"
 
 #include <QDir>

@@ -1,4 +1,4 @@
-#include "convert/KeyedCollection.h"
+#include "run/KeyedCollection.h"
 #include <QtTest>
 class TestKeyedCollection : public QObject {
     Q_OBJECT

@@ -8,7 +8,7 @@
 #include "boardgen/BoardGenerator.h"
 #include "convert/ConvertController.h"
 #include "members/phpBBCleanString.h"
-#include "messages/phpBBStoredText.h"
+#include "output/phpBBStoredText.h"
 #include "output/ImportRows.h"
 #include "output/TextCleaning.h"
 #include "tests/support/MariaDb.h"

@@ -1,10 +1,10 @@
 #pragma once
-// What the fuzz targets share: a controller over a temporary Discus installation and
-// output folder made once per process, a fresh run per input, and the import-row parse
-// with MariaDB's rule for the row checks.
-#include "convert/ConversionRun.h"
+// What the fuzz targets share: a quiet run host and the settings of a temporary Discus
+// installation and output folder made once per process, a fresh run per input, and the
+// import-row parse with MariaDB's rule for the row checks.
 #include "members/modMembers.h"
 #include "output/ImportRows.h"
+#include "run/ConversionRun.h"
 #include "tests/support/TestSupport.h"
 
 #include <QCoreApplication>
@@ -16,20 +16,23 @@
 
 namespace qbfuzz {
 
-// A view that shows nothing: messages and progress are dropped.
-class QuietView : public MapView {
+// A host that shows and logs nothing; a trapped error only stops the run.
+class QuietHost : public RunHost {
 public:
+    void DisplayInfo(const QString &, bool, bool, bool) override {}
+    void openLogs() override {}
+    void reportError(int, const QString &, const QString &) override { StopConversion = true; }
+    void CvDoEvents() override {}
     void messageBox(const QString &) override {}
-    QString browseFolder(const QString &) override { return QString(); }
-    void openDocument(const QString &) override {}
-    void progressAppend(const QString &) override {}
-    void progressSet(const QString &) override {}
+    void AddProcessedFolder(const QString &) override {}
+    void showPostCount(qint32) override {}
+    void showProgressBar(qint64, qint64, qint64) override {}
 };
 
 struct Env {
     QTemporaryDir dir;
-    QuietView view;
-    std::unique_ptr<ConvertController> ctl;
+    QuietHost host;
+    RunSettings settings;
     QString messages, admin, out;
 
     Env()
@@ -40,35 +43,32 @@ struct Env {
         QDir().mkpath(messages);
         QDir().mkpath(admin + QStringLiteral("secure"));
         QDir().mkpath(out);
-        ctl = std::make_unique<ConvertController>(view, dir.filePath(QStringLiteral("s.ini")), dir.path() + QLatin1Char('/'));
-        ctl->DiscusRootFolder = dir.path() + QLatin1Char('/');
-        ctl->DiscusMessageFolder = messages;
-        ctl->DiscusSecureMessageFolder = admin + QStringLiteral("secure/");
-        ctl->DiscusMainFolder = admin;
-        ctl->phpBB3OutputFolder = out;
-        ctl->UserFile = admin + QStringLiteral("User.txt");
-        ctl->UsersFile = admin + QStringLiteral("Users.txt");
-        ctl->ImportScriptFile = out + QStringLiteral("Discus Conversion Import SQL.sql");
-        ctl->DiscusCharset = QStringLiteral("utf-8");
-        ctl->CreateHiddenTopics = true;
-        ctl->FindDiscusSpecialCharacters = false;
-        ctl->CreateRedirectionFiles = false;
-        ctl->CreateAttachments = false;
-        ctl->ShowProgress = false;
-        ctl->LogProgress = false;
-        ctl->phpBB3DefaultAdmin = QStringLiteral("Admin");
-        ctl->phpBB3DefaultUsers = 47;
-        ctl->phpBB3DefaultGroups = 7;
-        ctl->DiscusWebsite = QStringLiteral("http://old.example.org");
-        ctl->phpBB3ForumAddr = QStringLiteral("http://new.example.org/forum");
+        settings.DiscusRootFolder = dir.path() + QLatin1Char('/');
+        settings.DiscusMessageFolder = messages;
+        settings.DiscusSecureMessageFolder = admin + QStringLiteral("secure/");
+        settings.DiscusMainFolder = admin;
+        settings.phpBB3OutputFolder = out;
+        settings.UserFile = admin + QStringLiteral("User.txt");
+        settings.UsersFile = admin + QStringLiteral("Users.txt");
+        settings.ImportScriptFile = out + QStringLiteral("Discus Conversion Import SQL.sql");
+        settings.DiscusCharset = QStringLiteral("utf-8");
+        settings.CreateHiddenTopics = true;
+        settings.FindDiscusSpecialCharacters = false;
+        settings.CreateRedirectionFiles = false;
+        settings.CreateAttachments = false;
+        settings.phpBB3DefaultAdmin = QStringLiteral("Admin");
+        settings.phpBB3DefaultUsers = 47;
+        settings.phpBB3DefaultGroups = 7;
+        settings.DiscusWebsite = QStringLiteral("http://old.example.org");
+        settings.phpBB3ForumAddr = QStringLiteral("http://new.example.org/forum");
     }
 
     // A run that starts from nothing, the administrator registered (id 2) unless the
     // member file reader is to do it.
     std::unique_ptr<ConversionRun> newRun(bool withAdministrator = true)
     {
-        ctl->StopConversion = false;
-        auto run = std::make_unique<ConversionRun>(*ctl);
+        host.StopConversion = false;
+        auto run = std::make_unique<ConversionRun>(host, settings);
         run->nameOutputFiles();
         if (withAdministrator)
             DiscusAddMember(*run, (QStringLiteral("Admin,,") + AdministratorEmail + QStringLiteral(",Admin,,,,0,,,")).split(QLatin1Char(',')),

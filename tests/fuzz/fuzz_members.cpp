@@ -7,7 +7,7 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     qbfuzz::Env &e = qbfuzz::env();
-    QFile file(e.ctl->UserFile);
+    QFile file(e.settings.UserFile);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
         return 0;
     file.write(reinterpret_cast<const char *>(data), qint64(size));

@@ -3,7 +3,7 @@
 // text fields hold.
 #include "tests/fuzz/FuzzSupport.h"
 
-#include "messages/phpBBStoredText.h"
+#include "output/phpBBStoredText.h"
 #include "output/TextCleaning.h"
 
 namespace {

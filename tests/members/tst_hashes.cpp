@@ -1,6 +1,6 @@
-#include "convert/ConvertController.h"
 #include "members/modCRC32Hash.h"
 #include "members/modMD5Hash.h"
+#include "tests/support/RecordingHost.h"
 #include "tests/support/TestSupport.h"
 
 #include <QTemporaryDir>
@@ -51,11 +51,10 @@ void TestHashes::md5HashString()
     QFETCH(QString, text);
     QFETCH(QString, expected);
     QTemporaryDir tmp;
-    qbtest::RecorderView view;
-    ConvertController ctl(view, tmp.filePath("s.ini"), tmp.path() + "/");
-    QCOMPARE(MD5HashString(ctl, text), expected);
-    QVERIFY(view.messages.isEmpty());
-    QVERIFY(!ctl.StopConversion);
+    qbtest::RecordingHost host;
+    QCOMPARE(MD5HashString(host, text), expected);
+    QVERIFY(host.messages.isEmpty());
+    QVERIFY(!host.StopConversion);
 }
 
 void TestHashes::md5HashFile()

@@ -1,7 +1,8 @@
 // The member file, the member and group registries, and the users and groups import files.
-#include "convert/ConversionRun.h"
 #include "members/modCRC32Hash.h"
 #include "members/modMembers.h"
+#include "run/ConversionRun.h"
+#include "tests/support/RecordingHost.h"
 #include "tests/support/TestSupport.h"
 
 #include <QDir>
@@ -17,20 +18,20 @@ const QString CrLf = QStringLiteral("\r\n");
 // A Discus installation's admin folder and an output folder in a temporary folder.
 struct Setup {
     QTemporaryDir dir;
-    qbtest::RecorderView view;
-    ConvertController ctl;
+    qbtest::RecordingHost host;
+    RunSettings settings;
 
-    Setup() : ctl(view, dir.filePath(QStringLiteral("s.ini")), dir.path() + QLatin1Char('/'))
+    Setup()
     {
         QDir().mkpath(dir.filePath(QStringLiteral("out")));
         QDir().mkpath(dir.filePath(QStringLiteral("admin")));
-        ctl.phpBB3OutputFolder = dir.path() + QStringLiteral("/out/");
-        ctl.ImportScriptFile = ctl.phpBB3OutputFolder + QStringLiteral("Discus Conversion Import SQL.sql");
-        ctl.UserFile = dir.path() + QStringLiteral("/admin/User.txt");
-        ctl.UsersFile = dir.path() + QStringLiteral("/admin/Users.txt");
-        ctl.phpBB3DefaultAdmin = QStringLiteral("admin");
-        ctl.phpBB3DefaultUsers = 47;
-        ctl.phpBB3DefaultGroups = 7;
+        settings.phpBB3OutputFolder = dir.path() + QStringLiteral("/out/");
+        settings.ImportScriptFile = settings.phpBB3OutputFolder + QStringLiteral("Discus Conversion Import SQL.sql");
+        settings.UserFile = dir.path() + QStringLiteral("/admin/User.txt");
+        settings.UsersFile = dir.path() + QStringLiteral("/admin/Users.txt");
+        settings.phpBB3DefaultAdmin = QStringLiteral("admin");
+        settings.phpBB3DefaultUsers = 47;
+        settings.phpBB3DefaultGroups = 7;
     }
 
     void memberFile(const QStringList &lines, const QString &eol = CrLf, const QString &name = QStringLiteral("User.txt"))
@@ -40,7 +41,7 @@ struct Setup {
 
     std::unique_ptr<ConversionRun> newRun()
     {
-        auto run = std::make_unique<ConversionRun>(ctl);
+        auto run = std::make_unique<ConversionRun>(host, settings);
         run->nameOutputFiles();
         return run;
     }
@@ -48,7 +49,7 @@ struct Setup {
     // The lines of one output file ("" when the file does not exist).
     QStringList outLines(const QString &name) const
     {
-        const QString path = ctl.phpBB3OutputFolder + name;
+        const QString path = settings.phpBB3OutputFolder + name;
         if (!QFile::exists(path))
             return {};
         QStringList lines = QString::fromUtf8(qbtest::readBytes(path)).split(CrLf);
@@ -60,7 +61,7 @@ struct Setup {
     // The files the script loads into the table, in statement order.
     QStringList loadedFiles(const QString &table) const
     {
-        const QString script = QString::fromUtf8(qbtest::readBytes(ctl.ImportScriptFile));
+        const QString script = QString::fromUtf8(qbtest::readBytes(settings.ImportScriptFile));
         QStringList files;
         const QRegularExpression re(QStringLiteral("LOAD DATA LOCAL INFILE '([^']*)' INTO TABLE ") + table + QStringLiteral("\\b"));
         for (auto it = re.globalMatch(script); it.hasNext();)
@@ -151,10 +152,10 @@ void TestMembers::idsAdministratorFirstAndRepeatable()
         QCOMPARE(admin->IPAddr, QStringLiteral("0"));
         QCOMPARE(byId(*run, 49)->username, QStringLiteral("bob"));
         QVERIFY(run->MembersByUserName.find(QStringLiteral("BOB")));
-        QCOMPARE(s.ctl.phpBB3DefaultUsers, 47);
-        QVERIFY(!s.ctl.StopConversion);
+        QCOMPARE(s.settings.phpBB3DefaultUsers, 47);
+        QVERIFY(!s.host.StopConversion);
     }
-    QVERIFY(s.view.progress().contains(CrLf + QStringLiteral("Processing Discus Member File, Please wait...")));
+    QVERIFY(s.host.progress().contains(CrLf + QStringLiteral("Processing Discus Member File, Please wait...")));
 }
 
 void TestMembers::realNames_data()
@@ -207,7 +208,7 @@ void TestMembers::groupsCaseInsensitiveFirstSpellingKept()
     QCOMPARE(byId(*run, 48)->Groups, QStringLiteral("Admins/Moderators"));
 
     phpBB3WriteGroupsFile(*run);
-    QVERIFY(s.view.progress().contains(CrLf + QStringLiteral("Writing phpBB3 Groups Import File, Please Wait...") + CrLf));
+    QVERIFY(s.host.progress().contains(CrLf + QStringLiteral("Writing phpBB3 Groups Import File, Please Wait...") + CrLf));
     QCOMPARE(s.outLines("phpBB3_groups1.txt"),
              (QStringList{"8,0,0,0,\"Admins\",\"\",\"\",7,\"\",0,\"\",\"\",0,0,0,\"\",0,0,0,0,0",
                           "9,0,0,0,\"Moderators\",\"\",\"\",7,\"\",0,\"\",\"\",0,0,0,\"\",0,0,0,0,0"}));
@@ -303,18 +304,18 @@ void TestMembers::missingMemberFiles()
     Setup s;
     auto run = s.newRun();
     DiscusReadUserFile(*run);
-    QVERIFY(s.ctl.StopConversion);
-    QCOMPARE(s.view.messages.size(), 1);
-    QVERIFY2(s.view.messages.first().contains("Users.txt"), qPrintable(s.view.messages.first()));
+    QVERIFY(s.host.StopConversion);
+    QCOMPARE(s.host.messages.size(), 1);
+    QVERIFY2(s.host.messages.first().contains("Users.txt"), qPrintable(s.host.messages.first()));
     QCOMPARE(run->MembersById.count(), 1);
     QCOMPARE(byId(*run, 2)->username, QStringLiteral("admin"));
 
     // The stopped run writes no groups; the users file holds no row (the administrator is never written).
     phpBB3WriteGroupsFile(*run);
     phpBB3WriteMemberFile(*run);
-    QVERIFY(!s.view.progress().contains("Groups Import File"));
-    QVERIFY(s.view.progress().contains(CrLf + QStringLiteral("Writing phpBB3 Users Import File, Please Wait...") + CrLf));
-    QVERIFY(!QFile::exists(s.ctl.phpBB3OutputFolder + "phpBB3_users1.txt"));
+    QVERIFY(!s.host.progress().contains("Groups Import File"));
+    QVERIFY(s.host.progress().contains(CrLf + QStringLiteral("Writing phpBB3 Users Import File, Please Wait...") + CrLf));
+    QVERIFY(!QFile::exists(s.settings.phpBB3OutputFolder + "phpBB3_users1.txt"));
     QVERIFY(s.loadedFiles("phpBB3_users").isEmpty());
 }
 
@@ -325,7 +326,7 @@ void TestMembers::shortLines()
     s.memberFile({QStringLiteral("ann:pw:Ann@X.org"), line("bob")});
     auto run = s.newRun();
     DiscusReadUserFile(*run);
-    QVERIFY(!s.ctl.StopConversion);
+    QVERIFY(!s.host.StopConversion);
     const MemberPtr ann = byId(*run, 48);
     QCOMPARE(ann->RealName, QStringLiteral("ann"));
     QCOMPARE(ann->Email, QStringLiteral("ann@x.org"));
@@ -358,32 +359,32 @@ void TestMembers::badLinesAreSkipped()
                        line("ann").toUtf8() + "\r\n" + bad + "\r\n" + line("cy").toUtf8() + "\r\n");
     auto run = s.newRun();
     DiscusReadUserFile(*run);
-    QVERIFY(!s.ctl.StopConversion);
-    QVERIFY(s.view.messages.isEmpty());
+    QVERIFY(!s.host.StopConversion);
+    QVERIFY(s.host.messages.isEmpty());
     QCOMPARE(run->MembersById.count(), 3);
     QCOMPARE(byId(*run, 49)->username, QStringLiteral("cy"));
     QCOMPARE(run->tally.skippedMemberLines.size(), 1);
-    QVERIFY2(s.view.progress().contains(QStringLiteral("Member Line Skipped - 2 - ") + reason + CrLf), qPrintable(s.view.progress()));
+    QVERIFY2(s.host.progress().contains(QStringLiteral("Member Line Skipped - 2 - ") + reason + CrLf), qPrintable(s.host.progress()));
 }
 
 void TestMembers::idsNeverOverflow()
 {
     // Member and group ids past their column stop the run with a clear error.
     Setup s;
-    s.ctl.phpBB3DefaultUsers = std::numeric_limits<qint32>::max();
-    s.ctl.phpBB3DefaultGroups = 16777214;
+    s.settings.phpBB3DefaultUsers = std::numeric_limits<qint32>::max();
+    s.settings.phpBB3DefaultGroups = 16777214;
     s.memberFile({line("ann", "", "", "One/Two")});
     auto run = s.newRun();
     DiscusReadUserFile(*run);
-    QVERIFY(s.ctl.StopConversion);
+    QVERIFY(s.host.StopConversion);
     QCOMPARE(run->GroupsByName.count(), 1);
     QCOMPARE(run->MembersById.count(), 1);
-    QCOMPARE(s.view.messages.size(), 1);
-    QVERIFY2(s.view.messages.first().startsWith("6 - DiscusAddGroups()" + CrLf + CrLf + "Overflow - group ids would pass 16777215"),
-             qPrintable(s.view.messages.first()));
-    s.ctl.StopConversion = false;
+    QCOMPARE(s.host.messages.size(), 1);
+    QVERIFY2(s.host.messages.first().startsWith("6 - DiscusAddGroups()" + CrLf + CrLf + "Overflow - group ids would pass 16777215"),
+             qPrintable(s.host.messages.first()));
+    s.host.StopConversion = false;
     QCOMPARE(DiscusAddMember(*run, line("bob").split(QLatin1Char(':'))), 0);
-    QVERIFY(s.view.messages.last().contains("Overflow - member ids would pass 2147483647"));
+    QVERIFY(s.host.messages.last().contains("Overflow - member ids would pass 2147483647"));
 }
 
 void TestMembers::unknownPosterRegistration()
@@ -433,11 +434,11 @@ void TestMembers::numericFields()
     auto run = s.newRun();
     const QStringList fields{"ann", "pw", email, "Ann", "", "", field, "1.2.3.4", "5", ""};
     const qint32 id = DiscusAddMember(*run, fields);
-    QCOMPARE(s.ctl.StopConversion, error);
+    QCOMPARE(s.host.StopConversion, error);
     if (error) {
         QCOMPARE(id, 0);
         QCOMPARE(run->MembersById.count(), 0);
-        QVERIFY(s.view.messages.value(0).startsWith("6 - DiscusAddMember()" + CrLf + CrLf));
+        QVERIFY(s.host.messages.value(0).startsWith("6 - DiscusAddMember()" + CrLf + CrLf));
         return;
     }
     QCOMPARE(id, 47);
@@ -545,7 +546,7 @@ void TestMembers::usersFileSplit()
     for (int i = 0; i < 10; ++i)
         lines << line(QStringLiteral("member%1").arg(i), QString(), QStringLiteral("m%1@x.org").arg(i), "G");
     s.memberFile(lines);
-    s.ctl.SplitSize = 1000; // about three rows per file
+    s.settings.SplitSize = 1000; // about three rows per file
     auto run = s.newRun();
     DiscusReadUserFile(*run);
     phpBB3WriteMemberFile(*run);
@@ -562,7 +563,7 @@ void TestMembers::usersFileSplit()
     QCOMPARE(ids.size(), 10);
     for (int i = 0; i < 10; ++i)
         QCOMPARE(ids.at(i), 48 + i);
-    QVERIFY(!QFile::exists(s.ctl.phpBB3OutputFolder + QStringLiteral("phpBB3_users%1.txt").arg(files.size() + 1)));
+    QVERIFY(!QFile::exists(s.settings.phpBB3OutputFolder + QStringLiteral("phpBB3_users%1.txt").arg(files.size() + 1)));
 }
 
 void TestMembers::noGroupsNoGroupsFile()
@@ -572,8 +573,8 @@ void TestMembers::noGroupsNoGroupsFile()
     auto run = s.newRun();
     DiscusReadUserFile(*run);
     phpBB3WriteGroupsFile(*run);
-    QVERIFY(s.view.progress().contains("Writing phpBB3 Groups Import File"));
-    QVERIFY(!QFile::exists(s.ctl.phpBB3OutputFolder + "phpBB3_groups1.txt"));
+    QVERIFY(s.host.progress().contains("Writing phpBB3 Groups Import File"));
+    QVERIFY(!QFile::exists(s.settings.phpBB3OutputFolder + "phpBB3_groups1.txt"));
     QVERIFY(s.loadedFiles("phpBB3_groups").isEmpty());
 }
 

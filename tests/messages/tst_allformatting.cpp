@@ -2,8 +2,8 @@
 // stored form, with the option on and off, and the stored form of the BBCode it writes
 // compared with phpBB 3.3's own output.
 #include "messages/modFormatting.h"
-#include "messages/phpBBStoredText.h"
 #include "output/TextCleaning.h"
+#include "output/phpBBStoredText.h"
 #include "tests/boards/BoardFixture.h"
 
 #include <QtTest>
@@ -26,7 +26,7 @@ namespace {
 // holds it, with the tokens read back (as the import script does in the database).
 QString stored(Fixture &f, const QString &html, bool all)
 {
-    f.ctl->ConvertAllFormatting = all;
+    f.run->settings.ConvertAllFormatting = all;
     const QString text = EncodeSpecialCharacters(ResolveAngleReferences(RemoveTagInformation(DiscusProcessFormatting(*f.run, html))));
     return phpBBStoredText(text, all).replace(QLatin1String("(:)"), QLatin1String("\n"));
 }

@@ -12,10 +12,10 @@ namespace {
 struct AnnouncementFixture : Fixture {
     AnnouncementFixture()
     {
-        ctl->DiscusWebsite = QStringLiteral("http://www.example.com/discus");
-        ctl->phpBB3ForumAddr = QStringLiteral("http://forum.example.com/");
-        ctl->phpBB3AttachmentsFolder = out + QStringLiteral("attachments");
-        ctl->CreateAttachments = true;
+        run->settings.DiscusWebsite = QStringLiteral("http://www.example.com/discus");
+        run->settings.phpBB3ForumAddr = QStringLiteral("http://forum.example.com/");
+        run->settings.phpBB3AttachmentsFolder = out + QStringLiteral("attachments");
+        run->settings.CreateAttachments = true;
         run->CurrentLevel = 1;
         run->dataIndex.reset(1);
         run->dataIndex.at(1).pageNumber = QStringLiteral("345");
@@ -61,7 +61,7 @@ void TestAnnouncements::formattingBecomesBBCode()
     QVERIFY(!result.contains(QLatin1Char('<')));
     if (text.contains(QLatin1String("<b>"), Qt::CaseInsensitive))
         QVERIFY2(result.contains(QLatin1String("[b]")), qPrintable(result));
-    QVERIFY(!f.ctl->StopConversion);
+    QVERIFY(!f.host.StopConversion);
 }
 
 void TestAnnouncements::imageConverted()
@@ -98,18 +98,18 @@ void TestAnnouncements::linkedFileIsNoAttachment()
     const QString result = phpBB3WriteAnnouncementMsg(
         *f.run, QStringLiteral("<a href=\"http://www.example.com/discus/messages/12/rules.pdf\" target=\"_blank\">Rules</a>"));
     QCOMPARE(result, QStringLiteral("Rules"));
-    QVERIFY(!f.ctl->StopConversion);
-    QVERIFY(f.view.messages.isEmpty());
+    QVERIFY(!f.host.StopConversion);
+    QVERIFY(f.host.messages.isEmpty());
     QCOMPARE(f.run->AttachIdCounter, 0);
-    QVERIFY(!QFileInfo::exists(f.ctl->phpBB3AttachmentsFolder) || QDir(f.ctl->phpBB3AttachmentsFolder).isEmpty());
+    QVERIFY(!QFileInfo::exists(f.run->settings.phpBB3AttachmentsFolder) || QDir(f.run->settings.phpBB3AttachmentsFolder).isEmpty());
     // The option is back as it was.
-    QVERIFY(f.ctl->CreateAttachments);
+    QVERIFY(f.run->settings.CreateAttachments);
 }
 
 void TestAnnouncements::stoppedRunGivesEmptyText()
 {
     AnnouncementFixture f;
-    f.ctl->StopConversion = true;
+    f.host.StopConversion = true;
     QCOMPARE(phpBB3WriteAnnouncementMsg(*f.run, QStringLiteral("<b>Welcome</b>")), QString());
 }
 

@@ -22,10 +22,10 @@ struct AttachFixture : Fixture {
     QString attachments;
     AttachFixture()
     {
-        ctl->DiscusWebsite = Site;
-        ctl->CreateAttachments = true;
+        run->settings.DiscusWebsite = Site;
+        run->settings.CreateAttachments = true;
         attachments = out + QStringLiteral("attachments");
-        ctl->phpBB3AttachmentsFolder = attachments;
+        run->settings.phpBB3AttachmentsFolder = attachments;
         QDir().mkpath(attachments);
         run->CurrentLevel = 1;
         run->dataIndex.reset(1);
@@ -69,7 +69,7 @@ void TestAttachments::rowAndCopy()
     QCOMPARE(ProcessAttachments(*f.run, text, 7), QStringLiteral("clip"));
     QCOMPARE(text, QStringLiteral("See  here"));
     QVERIFY(f.run->CurrentPostHasAttachment);
-    QVERIFY(!f.ctl->StopConversion);
+    QVERIFY(!f.host.StopConversion);
 
     const QVector<Row> rows = f.parsed();
     QCOMPARE(rows.size(), 1);
@@ -145,7 +145,7 @@ void TestAttachments::optionOff()
 {
     AttachFixture f;
     f.write(f.messages + QStringLiteral("12/a.txt"), QStringLiteral("data"));
-    f.ctl->CreateAttachments = false;
+    f.run->settings.CreateAttachments = false;
     const QString original = marker(Site + QStringLiteral("/messages/12/a.txt"));
     QString text = original;
     QCOMPARE(ProcessAttachments(*f.run, text, 3), QStringLiteral("xx"));
@@ -176,7 +176,7 @@ void TestAttachments::relativeOrOtherHostSkippedSilently()
     QVERIFY(f.rows.isEmpty());
     QVERIFY(f.copies().isEmpty());
     QVERIFY(f.progress().isEmpty());
-    QVERIFY(!f.ctl->StopConversion);
+    QVERIFY(!f.host.StopConversion);
 }
 
 void TestAttachments::refusedTypes_data()
@@ -202,7 +202,7 @@ void TestAttachments::refusedTypes()
     QCOMPARE(f.progress(), line);
     QVERIFY(f.errorLog().contains(line));
     QVERIFY(f.rows.isEmpty());
-    QVERIFY(!f.ctl->StopConversion);
+    QVERIFY(!f.host.StopConversion);
 }
 
 void TestAttachments::climbingOutRefused_data()
@@ -231,7 +231,7 @@ void TestAttachments::climbingOutRefused()
     QVERIFY(f.rows.isEmpty());
     QVERIFY(f.copies().isEmpty());
     QCOMPARE(f.run->AttachIdCounter, 0);
-    QVERIFY(!f.ctl->StopConversion);
+    QVERIFY(!f.host.StopConversion);
 }
 
 void TestAttachments::missingFile()
@@ -248,7 +248,7 @@ void TestAttachments::missingFile()
     QCOMPARE(f.progress(), line);
     QVERIFY(f.errorLog().contains(line));
     QVERIFY(f.rows.isEmpty());
-    QVERIFY(!f.ctl->StopConversion);
+    QVERIFY(!f.host.StopConversion);
 }
 
 void TestAttachments::outsideAPageIsAnInternalError()
@@ -258,9 +258,9 @@ void TestAttachments::outsideAPageIsAnInternalError()
     f.run->pageAttachmentRows = nullptr;
     QString text = marker(Site + QStringLiteral("/messages/12/a.txt"));
     QCOMPARE(ProcessAttachments(*f.run, text, 3), QStringLiteral("xx"));
-    QVERIFY(f.ctl->StopConversion);
-    QCOMPARE(f.view.messages.size(), 1);
-    QVERIFY(f.view.messages.at(0).startsWith(QStringLiteral("51 - ProcessAttachments()\r\n\r\n")));
+    QVERIFY(f.host.StopConversion);
+    QCOMPARE(f.host.messages.size(), 1);
+    QVERIFY(f.host.messages.at(0).startsWith(QStringLiteral("51 - ProcessAttachments()\r\n\r\n")));
     QVERIFY(f.copies().isEmpty());
     QCOMPARE(f.run->AttachIdCounter, 0);
 }
@@ -298,7 +298,7 @@ void TestAttachments::images()
     QFETCH(QString, expected);
     AttachFixture f;
     // The Part's conversion, which "Create Attachments" off keeps.
-    f.ctl->CreateAttachments = false;
+    f.run->settings.CreateAttachments = false;
     QCOMPARE(ProcessImages(*f.run, text), expected);
 }
 

@@ -1,4 +1,4 @@
-#include "convert/QbError.h"
+#include "run/QbError.h"
 #include "messages/modDateFunctions.h"
 
 #include <QDateTime>

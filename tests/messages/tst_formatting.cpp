@@ -60,7 +60,7 @@ void TestFormatting::conversion()
     Fixture f;
     QCOMPARE(DiscusProcessFormatting(*f.run, html), bbcode);
     QVERIFY(!f.run->stopped());
-    QVERIFY(f.view.messages.isEmpty());
+    QVERIFY(f.host.messages.isEmpty());
 }
 
 void TestFormatting::fontSizes_data()
@@ -107,7 +107,7 @@ void TestFormatting::unbalancedPostDoesNotStop()
     Fixture f;
     const QString text = DiscusProcessFormatting(*f.run, post);
     QVERIFY(!f.run->stopped());
-    QVERIFY(f.view.messages.isEmpty());
+    QVERIFY(f.host.messages.isEmpty());
     QCOMPARE(text, QStringLiteral("<i>Re: the picnic</i><br>\n"
                                   "[font=Verdana][size=85]Hello everyone,<br>\n"
                                   "we met at the \"Old Mill\" on [b]Sunday[/b].[/size]<br>\n"
@@ -123,7 +123,7 @@ void TestFormatting::unbalancedPostDoesNotStop()
     const QString open = DiscusProcessFormatting(*f.run, QStringLiteral("<font size=3>a</font><font color=red>b"));
     QCOMPARE(open, QStringLiteral("[size=100]a[/size][color=red]b"));
     QVERIFY(!f.run->stopped());
-    QVERIFY(f.view.messages.isEmpty());
+    QVERIFY(f.host.messages.isEmpty());
 }
 
 void TestFormatting::closeTagBracket_data()

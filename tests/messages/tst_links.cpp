@@ -16,9 +16,9 @@ const QString Site = QStringLiteral("http://www.example.org");
 struct LinkFixture : Fixture {
     LinkFixture()
     {
-        ctl->phpBB3ForumAddr = Forum;
-        ctl->DiscusWebsite = Site;
-        ctl->CreateAttachments = false;
+        run->settings.phpBB3ForumAddr = Forum;
+        run->settings.DiscusWebsite = Site;
+        run->settings.CreateAttachments = false;
         run->CurrentLevel = 1;
         run->dataIndex.reset(1);
         run->dataIndex.at(1).pageNumber = QStringLiteral("77");
@@ -113,12 +113,12 @@ void TestLinks::anchors()
     QFETCH(QString, text);
     QFETCH(QString, expected);
     LinkFixture f;
-    f.ctl->DiscusWebsite = QStringLiteral("http://old.example.org");
-    f.run->dataIndex.at(f.run->CurrentLevel).pagePath = f.ctl->DiscusMessageFolder + QStringLiteral("12/120.html");
+    f.run->settings.DiscusWebsite = QStringLiteral("http://old.example.org");
+    f.run->dataIndex.at(f.run->CurrentLevel).pagePath = f.run->settings.DiscusMessageFolder + QStringLiteral("12/120.html");
     QCOMPARE(DiscusPageAddress(*f.run), QStringLiteral("http://old.example.org/discus/messages/12/120.html"));
     QCOMPARE(f.links(text), expected);
     QVERIFY(!f.run->stopped());
-    QVERIFY(f.view.messages.isEmpty());
+    QVERIFY(f.host.messages.isEmpty());
     QCOMPARE(f.records(), QStringList());
     QVERIFY(!f.progress().contains(QStringLiteral("Message linked file does not exist")));
 }
@@ -136,7 +136,7 @@ void TestLinks::unknownTargetIsRecorded()
                                   QStringLiteral("5"), QStringLiteral("9"), QStringLiteral("41"), QStringLiteral("77"),
                                   QStringLiteral("12"), QStringLiteral("346")}));
     // The internal links file gets no load statement.
-    QVERIFY(!QFile::exists(f.ctl->ImportScriptFile) || !f.script().contains(QStringLiteral("InternalLinks")));
+    QVERIFY(!QFile::exists(f.run->settings.ImportScriptFile) || !f.script().contains(QStringLiteral("InternalLinks")));
 
     // A secure page, a link text over two lines and a target attribute.
     LinkFixture g;
@@ -190,16 +190,15 @@ void TestLinks::missingTargetFileIsReported()
     QVERIFY2(f.progress().contains(line1 + line2), qPrintable(f.progress()));
     QVERIFY(f.errorLog().contains(line1));
     QVERIFY(f.errorLog().contains(line2));
-    f.ctl->closeLogs();
-    const QString log = qbtest::readText(f.ctl->LogFile);
+    const QString log = f.host.log;
     QVERIFY(log.contains(line1));
     QVERIFY(log.contains(line2));
-    QVERIFY(f.view.messages.isEmpty());
+    QVERIFY(f.host.messages.isEmpty());
     QVERIFY(!f.run->stopped());
 
     // The line is forced: it shows even with the progress display off.
     LinkFixture g;
-    g.ctl->ShowProgress = false;
+    g.host.ShowProgress = false;
     g.links(QStringLiteral("<a href=\"/discus/messages/13/998.html\">lost</a>"));
     QVERIFY(g.progress().contains(QStringLiteral("Message linked file does not exist (phpBB3 Rec# 41)")));
 }
@@ -209,8 +208,8 @@ void TestLinks::fileAnchorBecomesAttachment()
     // An anchor to a file of the site: the attachment row is made and the file copied,
     // the anchor itself stays in the text (its tags go later, leaving its text).
     LinkFixture f;
-    f.ctl->CreateAttachments = true;
-    f.ctl->phpBB3AttachmentsFolder = f.out + QStringLiteral("attachments");
+    f.run->settings.CreateAttachments = true;
+    f.run->settings.phpBB3AttachmentsFolder = f.out + QStringLiteral("attachments");
     QStringList rows;
     f.run->pageAttachmentRows = &rows;
     f.write(f.messages + QStringLiteral("12/1234.jpg"), QStringLiteral("JPEG bytes"));
@@ -225,7 +224,7 @@ void TestLinks::fileAnchorBecomesAttachment()
     QCOMPARE(QDir(f.out + QStringLiteral("attachments")).entryList(QDir::Files).size(), 1);
     QCOMPARE(f.records(), QStringList());
     QVERIFY(!f.run->stopped());
-    QVERIFY(f.view.messages.isEmpty());
+    QVERIFY(f.host.messages.isEmpty());
 }
 
 void TestLinks::manyAnchorsInALongPost()
@@ -244,7 +243,7 @@ void TestLinks::manyAnchorsInALongPost()
 void TestLinks::stoppedRunGivesEmptyText()
 {
     LinkFixture f;
-    f.ctl->StopConversion = true;
+    f.host.StopConversion = true;
     QCOMPARE(f.links(QStringLiteral("text <a href=\"/discus/messages/12/345.html\">x</a>")), QString());
 }
 
@@ -257,7 +256,7 @@ void TestLinks::buildphpBB3Link()
                  + QStringLiteral("viewtopic.php?f=3&t=17[/url]"));
     QVERIFY(!f.run->stopped());
     // The forum address field keeps no trailing "/": the link still gets its separator.
-    f.ctl->phpBB3ForumAddr = QStringLiteral("http://forum.example.org");
+    f.run->settings.phpBB3ForumAddr = QStringLiteral("http://forum.example.org");
     QCOMPARE(BuildphpBB3Link(*f.run, QStringLiteral("[url=/discus/messages/12/345.html]See[/url]"), QStringLiteral("3,17")),
              QStringLiteral("[url=http://forum.example.org/viewtopic.php?f=3&t=17]See[/url]"));
 }
@@ -268,8 +267,8 @@ void TestLinks::mapItemWithoutCommaStops()
     f.run->TopicIdsByNumber.add(QStringLiteral("346"), QStringLiteral("broken"));
     f.links(QStringLiteral("<a href=\"/discus/messages/12/346.html\">x</a>"));
     QVERIFY(f.run->stopped());
-    QCOMPARE(f.view.messages.size(), 1);
-    QVERIFY2(f.view.messages.first().startsWith(QStringLiteral("9 - BuildphpBB3Link()\r\n\r\n")), qPrintable(f.view.messages.first()));
+    QCOMPARE(f.host.messages.size(), 1);
+    QVERIFY2(f.host.messages.first().startsWith(QStringLiteral("9 - BuildphpBB3Link()\r\n\r\n")), qPrintable(f.host.messages.first()));
 }
 
 void TestLinks::updateFillsNewLink()
@@ -285,7 +284,7 @@ void TestLinks::updateFillsNewLink()
     QCOMPARE(f.updated(), QStringLiteral("[url=http://www.example.org/discus/messages/12/346.html] later [/url]^") + topicLink("4", "20", "later")
                               + QStringLiteral("^5^9^41^77^12^346\r\n"
                                                "[url=http://www.example.org/discus/messages/12/347.html]never[/url]^^5^9^41^77^12^347\r\n"));
-    QVERIFY(f.view.messages.isEmpty());
+    QVERIFY(f.host.messages.isEmpty());
 }
 
 void TestLinks::updateKeepsFilledAndUnknownRecords()
@@ -321,7 +320,7 @@ void TestLinks::updateWithoutLinksFile()
     QVERIFY(f.progress().contains(QStringLiteral("Writing Updated Internal Links File - Please Wait...\r\n")));
     QVERIFY(!QFile::exists(f.out + QStringLiteral("InternalLinksUpdate1.txt")));
     QVERIFY(!f.run->stopped());
-    QVERIFY(f.view.messages.isEmpty());
+    QVERIFY(f.host.messages.isEmpty());
 }
 
 QTEST_GUILESS_MAIN(TestLinks)

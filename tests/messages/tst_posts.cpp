@@ -58,7 +58,7 @@ void TestPosts::rowsOfAscendingPage()
     readPosts(f, QStringLiteral("<html>") + post(7, QStringLiteral("<i>Jane Doe</i>"), QStringLiteral(" 1000 "),
                                                  QStringLiteral("Hello, <b>\"world\"</b>\r\nit's me"))
                      + post(8, QStringLiteral("Admin"), QStringLiteral("2000"), QStringLiteral("Re: hi")));
-    QVERIFY(!f.ctl->StopConversion);
+    QVERIFY(!f.host.StopConversion);
 
     const QVector<Row> posts = f.posts();
     QCOMPARE(posts.size(), 2);
@@ -77,7 +77,7 @@ void TestPosts::rowsOfAscendingPage()
     QCOMPARE(p.value(QStringLiteral("post_text")),
              QStringLiteral("<r>Hello([) <B><s>[b]</s>(})world(})<e>[/b]</e></B><br/>(:)it({)s me</r>"));
     QCOMPARE(p.value(QStringLiteral("bbcode_uid")), QStringLiteral("qbconv01"));
-    QCOMPARE(p.value(QStringLiteral("post_checksum")), MD5HashString(*f.ctl, text));
+    QCOMPARE(p.value(QStringLiteral("post_checksum")), MD5HashString(f.host, text));
     QCOMPARE(p.value(QStringLiteral("post_postcount")), QStringLiteral("1"));
     QCOMPARE(p.value(QStringLiteral("post_visibility")), QStringLiteral("1"));
     QCOMPARE(p.value(QStringLiteral("enable_bbcode")), QStringLiteral("1"));
@@ -121,7 +121,7 @@ void TestPosts::newestFirstPageIsWrittenInReverse()
     readPosts(f, post(3, QStringLiteral("Anna"), QStringLiteral("300"), QStringLiteral("newest"))
                      + post(2, QStringLiteral("Ben"), QStringLiteral("300"), QStringLiteral("middle"))
                      + post(1, QStringLiteral("Cleo"), QStringLiteral("100"), QStringLiteral("oldest")));
-    QVERIFY(!f.ctl->StopConversion);
+    QVERIFY(!f.host.StopConversion);
     const QVector<Row> posts = f.posts();
     QCOMPARE(column(posts, QStringLiteral("post_text")), QStringList({"<t>oldest</t>", "<t>middle</t>", "<t>newest</t>"}));
     // Ids are handed out in the order the rows are written, so they rise with time.
@@ -166,14 +166,14 @@ void TestPosts::equalTimesKeepPageOrder()
 void TestPosts::unknownPostersAreAdded()
 {
     Fixture f;
-    f.ctl->phpBB3DefaultUsers = 200; // the new member's id passes the counts' first bound of 100
+    f.run->settings.phpBB3DefaultUsers = 200; // the new member's id passes the counts' first bound of 100
     enterPage(f);
     readPosts(f, post(1, QStringLiteral("Stranger, the"), QStringLiteral("1"), QStringLiteral("a"))
                      + post(2, QStringLiteral("stranger( the"), QStringLiteral("2"), QStringLiteral("b"))
                      + post(3, QStringLiteral("<b></b>"), QStringLiteral("3"), QStringLiteral("c"))
                      + post(4, QStringLiteral("?..."), QStringLiteral("4"), QStringLiteral("d"))
                      + post(5, QStringLiteral("STRANGER THE"), QStringLiteral("5"), QStringLiteral("e")));
-    QVERIFY(!f.ctl->StopConversion);
+    QVERIFY(!f.host.StopConversion);
     const QVector<Row> posts = f.posts();
     QCOMPARE(column(posts, QStringLiteral("post_username")),
              QStringList({"Stranger the", "stranger( the", "Anonymous", "Anonymous", "Stranger the"}));
@@ -223,7 +223,7 @@ void TestPosts::pageWithoutPosts()
     f.run->FirstPostTime = 5;
     f.run->LastPostTime = 6;
     readPosts(f, QStringLiteral("<html><body>nothing here</body></html>"));
-    QVERIFY(!f.ctl->StopConversion);
+    QVERIFY(!f.host.StopConversion);
     QCOMPARE(f.run->PageCounter, 4);
     QCOMPARE(f.run->dataIndex.at(1).firstPostId, 10);
     QCOMPARE(f.run->dataIndex.at(1).lastPostId, 9);
@@ -242,7 +242,7 @@ void TestPosts::missingEndMarkerEndsPage()
     readPosts(f, post(1, QStringLiteral("Admin"), QStringLiteral("1"), QStringLiteral("one"))
                      + post(2, QStringLiteral("Admin"), QStringLiteral("2"), QStringLiteral("two")) + broken
                      + post(4, QStringLiteral("Admin"), QStringLiteral("4"), QStringLiteral("four")));
-    QVERIFY(!f.ctl->StopConversion);
+    QVERIFY(!f.host.StopConversion);
     QCOMPARE(column(f.posts(), QStringLiteral("post_text")), QStringList({"<t>one</t>", "<t>two</t>"}));
     QCOMPARE(f.run->PostIdCounter, 2);
 }
@@ -264,9 +264,9 @@ void TestPosts::nonNumericTimeStopsRun()
     enterPage(f);
     readPosts(f, post(1, QStringLiteral("Admin"), QStringLiteral("1"), QStringLiteral("one"))
                      + post(2, QStringLiteral("Admin"), time, QStringLiteral("two")));
-    QVERIFY(f.ctl->StopConversion);
-    QCOMPARE(f.view.messages.size(), 1);
-    QVERIFY(f.view.messages.at(0).startsWith(QString::number(number) + QStringLiteral(" - DiscusProcessPostsOnPage()\r\n\r\n")));
+    QVERIFY(f.host.StopConversion);
+    QCOMPARE(f.host.messages.size(), 1);
+    QVERIFY(f.host.messages.at(0).startsWith(QString::number(number) + QStringLiteral(" - DiscusProcessPostsOnPage()\r\n\r\n")));
     // Nothing of the page is written.
     QVERIFY(f.posts().isEmpty());
     QVERIFY(f.run->pageAttachmentRows == nullptr);
@@ -310,7 +310,7 @@ void TestPosts::manyPostsOnOnePage()
         content += post(i, i % 2 ? QStringLiteral("Admin") : QStringLiteral("Guest"), QString::number(1000 + i),
                         QStringLiteral("Post number ") + QString::number(i));
     readPosts(f, content);
-    QVERIFY(!f.ctl->StopConversion);
+    QVERIFY(!f.host.StopConversion);
     const QVector<Row> posts = f.posts();
     QCOMPARE(posts.size(), count);
     QCOMPARE(posts.last().value(QStringLiteral("post_text")), QStringLiteral("<t>Post number 20000</t>"));

@@ -1,7 +1,7 @@
 // Redirection pages: where they are written, the placeholders, the option, pages outside
 // the Discus folders, and the shipped template.
 #include "messages/modRedirect.h"
-#include "output/BackgroundWork.h"
+#include "run/BackgroundWork.h"
 #include "output/TextFiles.h"
 #include "tests/boards/BoardFixture.h"
 
@@ -16,8 +16,8 @@ struct RedirectFixture : Fixture {
     QString redirect;
     RedirectFixture()
     {
-        ctl->CreateRedirectionFiles = true;
-        ctl->phpBB3ForumAddr = QStringLiteral("http://forum.example.com");
+        run->settings.CreateRedirectionFiles = true;
+        run->settings.phpBB3ForumAddr = QStringLiteral("http://forum.example.com");
         run->RedirectTemplate = QStringLiteral("A=AAAAA|B=BBBBB|X=XXXXX|C=CCCCC|Y=YYYYY|Z=ZZZZZ|again aaaaa");
         redirect = out + QStringLiteral("redirect/");
     }
@@ -67,7 +67,7 @@ void TestRedirect::placeholdersInOrder()
     // A value holding a later placeholder is replaced again; an earlier one is not.
     SaveRedirectFile(*f.run, f.messages + QStringLiteral("12/345.html"), 17, QStringLiteral("Link zzzzz"),
                      QStringLiteral("Owls AAAAA"), QStringLiteral("Title"), QStringLiteral("viewtopic.php?t=17"));
-    QVERIFY(!f.ctl->StopConversion);
+    QVERIFY(!f.host.StopConversion);
     QCOMPARE(f.written(), QStringList{QStringLiteral("discus/messages/12/345.html")});
     QCOMPARE(f.page(QStringLiteral("discus/messages/12/345.html")),
              QByteArray("A=Link http://forum.example.com|B=Owls AAAAA|X=17.0|C=Title|Y=http://forum.example.com/viewtopic.php?t=17|"
@@ -87,7 +87,7 @@ void TestRedirect::unwritablePageStopsTheRun()
     SaveRedirectFile(*f.run, f.messages + QStringLiteral("12/346.html"), 2, QStringLiteral("b"), QString(), QString(),
                      QStringLiteral("viewtopic.php?t=2"));
     WaitForBackgroundWork(*f.run);
-    QVERIFY(f.ctl->StopConversion);
+    QVERIFY(f.host.StopConversion);
     QVERIFY(f.errorLog().contains(QStringLiteral("WriteFileData()")));
     QVERIFY(f.errorLog().contains(QStringLiteral("12/345.html")));
     QVERIFY(f.page(QStringLiteral("discus/messages/12/346.html")).startsWith("A=b|"));
@@ -96,7 +96,7 @@ void TestRedirect::unwritablePageStopsTheRun()
 void TestRedirect::optionOffWritesNothing()
 {
     RedirectFixture f;
-    f.ctl->CreateRedirectionFiles = false;
+    f.run->settings.CreateRedirectionFiles = false;
     SaveRedirectFile(*f.run, f.messages + QStringLiteral("12/345.html"), 1, QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c"), QStringLiteral("viewforum.php?f=2"));
     QVERIFY(!QFileInfo::exists(f.redirect));
     QVERIFY(f.progress().isEmpty());
@@ -159,7 +159,7 @@ void TestRedirect::pagesOutsideTheFolders()
         + QDir::toNativeSeparators(path) + CrLf;
     QCOMPARE(f.progress(), line);
     QVERIFY(f.errorLog().contains(line));
-    QVERIFY(!f.ctl->StopConversion);
+    QVERIFY(!f.host.StopConversion);
     // Nothing was written anywhere in the temporary folder but the fixture's own files.
     QDirIterator it(f.dir.path(), QDir::Files, QDirIterator::Subdirectories);
     while (it.hasNext()) {
@@ -200,7 +200,7 @@ void TestRedirect::pageIsAsciiInAnyCharset()
 {
     QFETCH(QString, charset);
     RedirectFixture f;
-    f.ctl->DiscusCharset = charset;
+    f.run->settings.DiscusCharset = charset;
     f.run->RedirectTemplate = QStringLiteral("<title>CCCCC</title>AAAAA");
     SaveRedirectFile(*f.run, f.messages + QStringLiteral("12/345.html"), 1,
                      QString::fromUtf8("Caf\xC3\xA9 \xD0\x9C\xD0\xB8\xD1\x80 \xE6\x97\xA5 \xF0\x9F\xA6\x89"), QString(),
@@ -214,7 +214,7 @@ void TestRedirect::shippedTemplate()
     RedirectFixture f;
     const QString path = qbtest::sourceDir() + QStringLiteral("/Docs/Redirect.html");
     QString text;
-    QVERIFY(GetFileDataANSI(*f.ctl, path, text));
+    QVERIFY(GetFileDataANSI(f.host, path, text));
     // ASCII only (it is read as us-ascii), all six placeholders.
     for (const char c : qbtest::readBytes(path))
         QVERIFY(uchar(c) < 0x80);

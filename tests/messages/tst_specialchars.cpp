@@ -1,6 +1,6 @@
 // The special-character table: reading it, the scan of Discus texts, the report of unknown
 // references, and the shipped tables Docs/<charset>.txt with the tool that makes them.
-#include "messages/SpecialCharacters.h"
+#include "output/SpecialCharacters.h"
 #include "output/TextFiles.h"
 #include "tests/boards/BoardFixture.h"
 #include "tools/qb-chartables/CharTables.h"
@@ -17,13 +17,12 @@ const QString ReportName = QStringLiteral("Discus Special Characters.txt");
 struct SpecialFixture : Fixture {
     SpecialFixture()
     {
-        ctl->DocsFolder = dir.path() + QStringLiteral("/Docs/");
-        ctl->FindDiscusSpecialCharacters = true;
-        ctl->currentRun = run.get();
+        run->settings.DocsFolder = dir.path() + QStringLiteral("/Docs/");
+        run->settings.FindDiscusSpecialCharacters = true;
     }
     void table(const QString &text, const QString &charset = QStringLiteral("utf-8"))
     {
-        qbtest::writeBytes(ctl->DocsFolder + charset + QStringLiteral(".txt"), text.toUtf8());
+        qbtest::writeBytes(run->settings.DocsFolder + charset + QStringLiteral(".txt"), text.toUtf8());
         DiscusGetReplaceableCharacterArray(*run, charset);
     }
     // The text after the scan, with the NULs removed as the reader does.
@@ -76,7 +75,7 @@ void TestSpecialChars::tableLines()
               "&three;\txyz\t\r\n"
               "&rsquo;\tX\t\r\n"
               "&last;\tL\t&#76;"));
-    QVERIFY(!f.ctl->StopConversion);
+    QVERIFY(!f.host.StopConversion);
     // Both keys of a line; a quoted apostrophe; an empty first key; a trimmed key; backticks
     // deleted from a longer field; a three-character field stands for its middle one; a
     // key already present keeps its first replacement.
@@ -107,14 +106,12 @@ void TestSpecialChars::unknownReportedOncePerRun()
     QCOMPARE(f.scan(QStringLiteral("&new; &amp;")), QStringLiteral("&new; &"));
     // Appended per scan, one sequence a line, in the 8-bit code page.
     QCOMPARE(f.report(), QByteArray("&zork;\r\n&frob;\r\n&ccedil;\r\n&new;\r\n"));
-    QVERIFY(f.view.messages.isEmpty());
+    QVERIFY(f.host.messages.isEmpty());
 
     // A new run reports them again, after what the old run left.
-    ConversionRun second(*f.ctl);
-    second.ctl.currentRun = &second;
+    ConversionRun second(f.host, f.run->settings);
     QString t = QStringLiteral("&zork; &\u00e9t\u00e9;");
     DiscusFindSpecialCharacterSequences(second, t);
-    second.ctl.currentRun = f.run.get();
     QCOMPARE(f.report(), QByteArray("&zork;\r\n&frob;\r\n&ccedil;\r\n&new;\r\n&zork;\r\n&\xE9t\xE9;\r\n"));
 }
 
@@ -137,7 +134,7 @@ void TestSpecialChars::ignoredSequences()
     f.table(QStringLiteral("&b;\tB\t\r\n&amp;\t&\t\r\n"));
     QCOMPARE(f.scan(text), text);
     QVERIFY(!QFile::exists(f.out + ReportName));
-    QVERIFY(!f.ctl->StopConversion);
+    QVERIFY(!f.host.StopConversion);
 }
 
 void TestSpecialChars::replacementKeepsPositions()
@@ -159,7 +156,7 @@ void TestSpecialChars::optionOff()
 {
     SpecialFixture f;
     f.table(QStringLiteral("&amp;\t&\t&#38;\r\n"));
-    f.ctl->FindDiscusSpecialCharacters = false;
+    f.run->settings.FindDiscusSpecialCharacters = false;
     QCOMPARE(f.scan(QStringLiteral("&amp; &zork;")), QStringLiteral("&amp; &zork;"));
     QVERIFY(!QFile::exists(f.out + ReportName));
 }
@@ -178,15 +175,15 @@ void TestSpecialChars::missingOrEmptyTable()
     QFETCH(QByteArray, content);
     QFETCH(QString, message);
     SpecialFixture f;
-    const QString path = f.ctl->DocsFolder + QStringLiteral("koi8-r.txt");
+    const QString path = f.run->settings.DocsFolder + QStringLiteral("koi8-r.txt");
     if (!content.isNull())
         qbtest::writeBytes(path, content);
     DiscusGetReplaceableCharacterArray(*f.run, QStringLiteral("koi8-r"));
     const QString line = message + QDir::toNativeSeparators(path) + QStringLiteral("\r\nContinuing without it...\r\n");
     QVERIFY(f.progress().contains(line));
     QVERIFY(f.errorLog().contains(line));
-    QVERIFY(!f.ctl->StopConversion);
-    QVERIFY(f.view.messages.isEmpty());
+    QVERIFY(!f.host.StopConversion);
+    QVERIFY(f.host.messages.isEmpty());
     QCOMPARE(f.scan(QStringLiteral("&amp;")), QStringLiteral("&amp;"));
 }
 
@@ -202,11 +199,11 @@ void TestSpecialChars::readerScansAndRemovesNuls()
 
     qbtest::writeBytes(f.out + QStringLiteral("page.html"), QByteArray("caf&eacute; caf\xE9 &zork;"));
     QString text;
-    QVERIFY(GetFileDataCharset(*f.ctl, f.out + QStringLiteral("page.html"), text, QStringLiteral("iso-8859-1"), true));
+    QVERIFY(GetFileDataCharset(*f.run, f.out + QStringLiteral("page.html"), text, QStringLiteral("iso-8859-1"), true));
     QCOMPARE(text, u("caf\xC3\xA9 caf\xC3\xA9 &zork;"));
     QCOMPARE(f.report(), QByteArray("&zork;\r\n"));
     // Without the scan switch the text is as stored.
-    QVERIFY(GetFileDataCharset(*f.ctl, f.out + QStringLiteral("page.html"), text, QStringLiteral("iso-8859-1"), false));
+    QVERIFY(GetFileDataCharset(*f.run, f.out + QStringLiteral("page.html"), text, QStringLiteral("iso-8859-1"), false));
     QCOMPARE(text, u("caf&eacute; caf\xC3\xA9 &zork;"));
 }
 
@@ -263,9 +260,9 @@ void TestSpecialChars::shippedTables()
     QCOMPARE(named, 253);
 
     SpecialFixture f;
-    f.ctl->DocsFolder = qbtest::sourceDir() + QStringLiteral("/Docs/");
+    f.run->settings.DocsFolder = qbtest::sourceDir() + QStringLiteral("/Docs/");
     DiscusGetReplaceableCharacterArray(*f.run, charset);
-    QVERIFY(!f.ctl->StopConversion);
+    QVERIFY(!f.host.StopConversion);
     QVERIFY(f.progress().isEmpty());
     QCOMPARE(f.run->SpecialCharactersExact.value(QStringLiteral("&eacute;")), u("\xC3\xA9"));
     QCOMPARE(f.run->SpecialCharactersExact.value(QStringLiteral("&#233;")), u("\xC3\xA9"));
@@ -294,7 +291,7 @@ void TestSpecialChars::shippedTableReplacements()
     QFETCH(QString, text);
     QFETCH(QString, expected);
     SpecialFixture f;
-    f.ctl->DocsFolder = qbtest::sourceDir() + QStringLiteral("/Docs/");
+    f.run->settings.DocsFolder = qbtest::sourceDir() + QStringLiteral("/Docs/");
     DiscusGetReplaceableCharacterArray(*f.run, QStringLiteral("utf-8"));
     QCOMPARE(f.scan(text), expected);
     QVERIFY(!QFile::exists(f.out + ReportName));

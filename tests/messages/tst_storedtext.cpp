@@ -1,5 +1,5 @@
 // Post texts in phpBB's stored form: converted BBCode (with row tokens) -> the XML phpBB keeps.
-#include "messages/phpBBStoredText.h"
+#include "output/phpBBStoredText.h"
 
 #include <QRandomGenerator>
 #include <QRegularExpression>

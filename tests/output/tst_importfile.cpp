@@ -1,7 +1,8 @@
 // The import file series: splitting, file numbering, the order of the load statements,
 // the bytes written, closing, and the clean-up before a run.
-#include "convert/ConversionRun.h"
 #include "output/ImportFile.h"
+#include "run/ConversionRun.h"
+#include "tests/support/RecordingHost.h"
 #include "tests/support/TestSupport.h"
 
 #include <QDir>
@@ -13,27 +14,24 @@ namespace {
 
 struct Fixture {
     QTemporaryDir tmp;
-    qbtest::RecorderView view;
-    ConvertController ctl{view, tmp.path() + QStringLiteral("/quillbridge.ini"), tmp.path() + QStringLiteral("/")};
-    ConversionRun run{ctl};
+    qbtest::RecordingHost host;
+    ConversionRun run{host};
     QString out;
     explicit Fixture(qint64 splitSize = 0)
     {
         out = tmp.path() + QStringLiteral("/out/");
         QDir().mkpath(out);
-        ctl.phpBB3OutputFolder = out;
-        ctl.ImportScriptFile = out + QStringLiteral("Discus Conversion Import SQL.sql");
-        ctl.LogFile = out + QStringLiteral("Log.txt");
-        ctl.ErrorLogFile = out + QStringLiteral("LogError.txt");
-        ctl.phpBB3AttachmentsFolder = out + QStringLiteral("attachments");
-        ctl.SplitSize = splitSize;
+        run.settings.phpBB3OutputFolder = out;
+        run.settings.ImportScriptFile = out + QStringLiteral("Discus Conversion Import SQL.sql");
+        run.settings.phpBB3AttachmentsFolder = out + QStringLiteral("attachments");
+        run.settings.SplitSize = splitSize;
         run.nameOutputFiles();
     }
     // The file paths named by the script's statements, in order.
     QStringList statementFiles() const
     {
         QStringList files;
-        const QString script = QString::fromUtf8(qbtest::readBytes(ctl.ImportScriptFile));
+        const QString script = QString::fromUtf8(qbtest::readBytes(run.settings.ImportScriptFile));
         static const QRegularExpression re(QStringLiteral("LOAD DATA LOCAL INFILE '([^']*)'"));
         for (auto it = re.globalMatch(script); it.hasNext();)
             files << it.next().captured(1).mid(out.size());
@@ -106,7 +104,7 @@ void TestImportFile::splitRule()
     }
     QCOMPARE(f.outputFiles(), names);
     QCOMPARE(f.statementFiles(), names);
-    QVERIFY(f.view.messages.isEmpty());
+    QVERIFY(f.host.messages.isEmpty());
 }
 
 void TestImportFile::noSplitSizeGivesOneFilePerTable()
@@ -131,13 +129,13 @@ void TestImportFile::noSplitSizeGivesOneFilePerTable()
     QCOMPARE(f.outputFiles(), (QStringList{"phpBB3_attachments1.txt", "phpBB3_forums1.txt", "phpBB3_groups1.txt",
                                            "phpBB3_posts1.txt", "phpBB3_topics1.txt", "phpBB3_users1.txt"}));
     QCOMPARE(f.bytes(QStringLiteral("phpBB3_posts1.txt")).size(), 400 * 5002);
-    QVERIFY(!qbtest::readBytes(f.ctl.ImportScriptFile).contains("phpBB3_unknown"));
+    QVERIFY(!qbtest::readBytes(f.run.settings.ImportScriptFile).contains("phpBB3_unknown"));
     QVERIFY(!f.run.posts.isOpen() && !f.run.users.isOpen() && !f.run.topics.isOpen());
 
     // Closing again writes nothing more.
-    const QByteArray script = qbtest::readBytes(f.ctl.ImportScriptFile);
+    const QByteArray script = qbtest::readBytes(f.run.settings.ImportScriptFile);
     phpBB3CloseOutputFiles(f.run);
-    QCOMPARE(qbtest::readBytes(f.ctl.ImportScriptFile), script);
+    QCOMPARE(qbtest::readBytes(f.run.settings.ImportScriptFile), script);
 }
 
 void TestImportFile::usersSplitTwiceGivesThreeStatementsInOrder()
@@ -179,7 +177,7 @@ void TestImportFile::rowsAreUtf8WhateverTheCharset()
 {
     for (const QString &charset : {QStringLiteral("iso-8859-1"), QStringLiteral("shift-jis"), QStringLiteral("utf-8")}) {
         Fixture f(0);
-        f.ctl.DiscusCharset = charset;
+        f.run.settings.DiscusCharset = charset;
         const QString text = QStringLiteral("1,\"Gr\u00fc\u00dfe \u2013 \u65e5\u672c \U0001F600\"");
         WriteFileLine(f.run, text, f.run.posts, QStringLiteral("phpBB3_posts"));
         QCOMPARE(f.run.posts.charsWritten, qint64(text.size() + 2));
@@ -199,7 +197,7 @@ void TestImportFile::splitSizesBeyondThirtyTwoBits()
     QCOMPARE(f.run.posts.fileNumber, 1);
     QCOMPARE(f.run.posts.charsWritten, 3000000012LL);
     // ... and splits where the 64-bit limit says.
-    f.ctl.SplitSize = 3000000020LL;
+    f.run.settings.SplitSize = 3000000020LL;
     WriteFileLine(f.run, row(10), f.run.posts, QStringLiteral("phpBB3_posts"));
     QCOMPARE(f.run.posts.fileNumber, 2);
     QCOMPARE(f.run.posts.charsWritten, qint64(12));
@@ -219,7 +217,7 @@ void TestImportFile::linkSetsNeverGetStatements()
     QCOMPARE(f.bytes(QStringLiteral("InternalLinks1.txt")), rows(5, 60));
     QCOMPARE(f.outputFiles(), (QStringList{"InternalLinks1.txt", "InternalLinksUpdate1.txt",
                                            "InternalLinksUpdate2.txt", "InternalLinksUpdate3.txt"}));
-    QVERIFY(!QFile::exists(f.ctl.ImportScriptFile));
+    QVERIFY(!QFile::exists(f.run.settings.ImportScriptFile));
 }
 
 void TestImportFile::writeFailureStopsTheRun()
@@ -229,11 +227,11 @@ void TestImportFile::writeFailureStopsTheRun()
     // A folder in the way of the file to be saved.
     QVERIFY(QDir().mkpath(f.out + QStringLiteral("phpBB3_posts1.txt/x")));
     WriteFileLine(f.run, row(60), f.run.posts, QStringLiteral("phpBB3_posts"));
-    QVERIFY(f.ctl.StopConversion);
-    QCOMPARE(f.view.messages.size(), 1);
-    QVERIFY2(f.view.messages.first().contains(QStringLiteral(" - WriteFileLine()\r\n\r\n")),
-             qPrintable(f.view.messages.first()));
-    QVERIFY(!QFile::exists(f.ctl.ImportScriptFile));
+    QVERIFY(f.host.StopConversion);
+    QCOMPARE(f.host.messages.size(), 1);
+    QVERIFY2(f.host.messages.first().contains(QStringLiteral(" - WriteFileLine()\r\n\r\n")),
+             qPrintable(f.host.messages.first()));
+    QVERIFY(!QFile::exists(f.run.settings.ImportScriptFile));
 }
 
 void TestImportFile::closingGoesOnAfterAFailingSet()
@@ -246,8 +244,8 @@ void TestImportFile::closingGoesOnAfterAFailingSet()
     WriteFileLine(f.run, QStringLiteral("f"), f.run.forums, QStringLiteral("phpBB3_forums"));
     QVERIFY(QDir().mkpath(f.out + QStringLiteral("phpBB3_posts1.txt/x")));
     phpBB3CloseOutputFiles(f.run);
-    QCOMPARE(f.view.messages.size(), 1);
-    QVERIFY(f.view.messages.first().contains(QStringLiteral(" - phpBB3CloseOutputFiles()\r\n\r\n")));
+    QCOMPARE(f.host.messages.size(), 1);
+    QVERIFY(f.host.messages.first().contains(QStringLiteral(" - phpBB3CloseOutputFiles()\r\n\r\n")));
     QCOMPARE(f.bytes(QStringLiteral("phpBB3_users1.txt")), QByteArray("u\r\n"));
     QCOMPARE(f.bytes(QStringLiteral("phpBB3_forums1.txt")), QByteArray("f\r\n"));
     QCOMPARE(f.statementFiles(), (QStringList{"phpBB3_topics1.txt", "phpBB3_users1.txt", "phpBB3_forums1.txt"}));
@@ -271,35 +269,33 @@ void TestImportFile::openCleansOldOutputAndOpensLogs()
 
     for (const QString &name : old.mid(3))
         QVERIFY2(!QFile::exists(f.out + name), qPrintable(name));
-    QVERIFY(!QFile::exists(f.ctl.ImportScriptFile));
+    QVERIFY(!QFile::exists(f.run.settings.ImportScriptFile));
     for (const QString &name : kept)
         QVERIFY2(QFile::exists(f.out + name), qPrintable(name));
-    QVERIFY(f.view.progress().contains(QStringLiteral("Cleaning up Output Folders - Please Wait...\r\n")));
+    QVERIFY(f.host.progress().contains(QStringLiteral("Cleaning up Output Folders - Please Wait...\r\n")));
     // New logs (UTF-16 with byte-order mark); the error log holds one empty line.
-    QVERIFY(QFile::exists(f.ctl.LogFile));
-    QCOMPARE(qbtest::readText(f.ctl.ErrorLogFile), QStringLiteral("\r\n\r\n"));
-    QVERIFY(QDir(f.ctl.phpBB3AttachmentsFolder).exists());
-    QVERIFY(QDir(f.ctl.phpBB3AttachmentsFolder).isEmpty());
-    QVERIFY(f.view.messages.isEmpty());
+    QCOMPARE(f.host.logsOpened, 1);
+    QVERIFY(QDir(f.run.settings.phpBB3AttachmentsFolder).exists());
+    QVERIFY(QDir(f.run.settings.phpBB3AttachmentsFolder).isEmpty());
+    QVERIFY(f.host.messages.isEmpty());
 
     // Without attachments the folder is left as it is.
     qbtest::writeBytes(f.out + QStringLiteral("attachments/2.pdf"), "x");
-    f.ctl.CreateAttachments = false;
+    f.run.settings.CreateAttachments = false;
     phpBB3OpenOutputFiles(f.run);
     QVERIFY(QFile::exists(f.out + QStringLiteral("attachments/2.pdf")));
-    f.ctl.closeLogs();
-    QVERIFY(qbtest::readBytes(f.ctl.LogFile).startsWith("\xFF\xFE"));
+    QCOMPARE(f.host.logsOpened, 2);
 }
 
 void TestImportFile::openDoesNothingWhenStopped()
 {
     Fixture f(0);
     qbtest::writeBytes(f.out + QStringLiteral("phpBB3_posts1.txt"), "old");
-    f.ctl.StopConversion = true;
+    f.host.StopConversion = true;
     phpBB3OpenOutputFiles(f.run);
     QVERIFY(QFile::exists(f.out + QStringLiteral("phpBB3_posts1.txt")));
-    QVERIFY(!QFile::exists(f.ctl.LogFile));
-    QVERIFY(f.view.progress().isEmpty());
+    QCOMPARE(f.host.logsOpened, 0);
+    QVERIFY(f.host.progress().isEmpty());
 }
 
 void TestImportFile::openNeverEmptiesTheOutputFolder()
@@ -307,21 +303,19 @@ void TestImportFile::openNeverEmptiesTheOutputFolder()
     Fixture f(0);
     qbtest::writeBytes(f.out + QStringLiteral("notes.txt"), "keep");
     for (const QString &folder : {f.out, f.tmp.path()}) {
-        f.ctl.phpBB3AttachmentsFolder = folder;
+        f.run.settings.phpBB3AttachmentsFolder = folder;
         phpBB3OpenOutputFiles(f.run);
         QVERIFY(QFile::exists(f.out + QStringLiteral("notes.txt")));
-        QVERIFY(f.view.messages.isEmpty());
-        f.ctl.closeLogs();
+        QVERIFY(f.host.messages.isEmpty());
     }
 
     // No attachments folder at all is an error, not the current folder.
-    f.ctl.phpBB3AttachmentsFolder.clear();
+    f.run.settings.phpBB3AttachmentsFolder.clear();
     phpBB3OpenOutputFiles(f.run);
-    QVERIFY(f.ctl.StopConversion);
-    QCOMPARE(f.view.messages.size(), 1);
-    QVERIFY(f.view.messages.first().contains(QStringLiteral(" - phpBB3OpenOutputFiles()\r\n\r\n")));
+    QVERIFY(f.host.StopConversion);
+    QCOMPARE(f.host.messages.size(), 1);
+    QVERIFY(f.host.messages.first().contains(QStringLiteral(" - phpBB3OpenOutputFiles()\r\n\r\n")));
     QVERIFY(QFile::exists(f.out + QStringLiteral("notes.txt")));
-    f.ctl.closeLogs();
 }
 
 QTEST_GUILESS_MAIN(TestImportFile)

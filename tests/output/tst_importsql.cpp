@@ -1,6 +1,7 @@
 // The load statements of the SQL script, byte for byte.
-#include "convert/ConversionRun.h"
 #include "output/ImportSql.h"
+#include "run/ConversionRun.h"
+#include "tests/support/RecordingHost.h"
 #include "tests/support/TestSupport.h"
 
 #include <QTemporaryDir>
@@ -23,15 +24,14 @@ const QByteArray GroupsColumns =
 
 struct Fixture {
     QTemporaryDir tmp;
-    qbtest::RecorderView view;
-    ConvertController ctl{view, tmp.path() + QStringLiteral("/quillbridge.ini"), tmp.path() + QStringLiteral("/")};
-    ConversionRun run{ctl};
+    qbtest::RecordingHost host;
+    ConversionRun run{host};
     Fixture()
     {
-        ctl.phpBB3OutputFolder = tmp.path() + QStringLiteral("/");
-        ctl.ImportScriptFile = ctl.phpBB3OutputFolder + QStringLiteral("Discus Conversion Import SQL.sql");
+        run.settings.phpBB3OutputFolder = tmp.path() + QStringLiteral("/");
+        run.settings.ImportScriptFile = run.settings.phpBB3OutputFolder + QStringLiteral("Discus Conversion Import SQL.sql");
     }
-    QByteArray script() const { return qbtest::readBytes(ctl.ImportScriptFile); }
+    QByteArray script() const { return qbtest::readBytes(run.settings.ImportScriptFile); }
 };
 
 } // namespace
@@ -61,8 +61,8 @@ void TestImportSql::statementsByteForByte()
         "ENCLOSED BY '\"' ESCAPED BY ''LINES TERMINATED BY '\\r\\n'\r\n"
         + GroupsColumns + "\r\n\r\n\r\n";
     QCOMPARE(f.script(), expected);
-    QVERIFY(f.view.messages.isEmpty());
-    QVERIFY(!f.ctl.StopConversion);
+    QVERIFY(f.host.messages.isEmpty());
+    QVERIFY(!f.host.StopConversion);
 }
 
 void TestImportSql::tableWithoutColumnsHasNoColumnList()
@@ -78,7 +78,7 @@ void TestImportSql::tableWithoutColumnsHasNoColumnList()
 void TestImportSql::nonAsciiPathIsUtf8WithoutMark()
 {
     Fixture f;
-    f.ctl.DiscusCharset = QStringLiteral("iso-8859-1");
+    f.run.settings.DiscusCharset = QStringLiteral("iso-8859-1");
     const QString path = QStringLiteral("/home/J\u00fcrgen/\u65e5\u672c/phpBB3_users1.txt");
     CreateImportSQL(f.run, path, QStringLiteral("phpBB3_users"));
     const QByteArray bytes = f.script();
@@ -91,12 +91,12 @@ void TestImportSql::nonAsciiPathIsUtf8WithoutMark()
 void TestImportSql::unwritableScriptStopsTheRun()
 {
     Fixture f;
-    f.ctl.ImportScriptFile = f.tmp.path() + QStringLiteral("/missing folder/script.sql");
+    f.run.settings.ImportScriptFile = f.tmp.path() + QStringLiteral("/missing folder/script.sql");
     CreateImportSQL(f.run, QStringLiteral("/o/phpBB3_posts1.txt"), QStringLiteral("phpBB3_posts"));
-    QVERIFY(f.ctl.StopConversion);
-    QCOMPARE(f.view.messages.size(), 1);
-    QVERIFY2(f.view.messages.first().contains(QStringLiteral(" - CreateImportSQL()\r\n\r\n")),
-             qPrintable(f.view.messages.first()));
+    QVERIFY(f.host.StopConversion);
+    QCOMPARE(f.host.messages.size(), 1);
+    QVERIFY2(f.host.messages.first().contains(QStringLiteral(" - CreateImportSQL()\r\n\r\n")),
+             qPrintable(f.host.messages.first()));
 }
 
 QTEST_GUILESS_MAIN(TestImportSql)

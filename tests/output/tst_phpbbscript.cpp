@@ -1,11 +1,12 @@
 // The script's guard and finishing section as text, the release's load statements and the
 // phpBB3Version setting. What the SQL does in a database is tested end to end
 // (tests/e2e/tst_phpbbready.cpp).
-#include "boards/modBoards.h"
-#include "convert/ConversionRun.h"
+#include "convert/ConvertController.h"
 #include "output/ImportRows.h"
 #include "output/ImportSql.h"
 #include "output/phpBBScript.h"
+#include "run/ConversionRun.h"
+#include "tests/support/RecordingHost.h"
 #include "tests/support/TestSupport.h"
 
 #include <QRegularExpression>
@@ -16,11 +17,10 @@ namespace {
 
 struct Fixture {
     QTemporaryDir tmp;
-    qbtest::RecorderView view;
-    ConvertController ctl{view, tmp.path() + QStringLiteral("/quillbridge.ini"), tmp.path() + QStringLiteral("/")};
-    ConversionRun run{ctl};
-    Fixture() { ctl.ImportScriptFile = tmp.path() + QStringLiteral("/Discus Conversion Import SQL.sql"); }
-    QString script() const { return QString::fromUtf8(qbtest::readBytes(ctl.ImportScriptFile)); }
+    qbtest::RecordingHost host;
+    ConversionRun run{host};
+    Fixture() { run.settings.ImportScriptFile = tmp.path() + QStringLiteral("/Discus Conversion Import SQL.sql"); }
+    QString script() const { return QString::fromUtf8(qbtest::readBytes(run.settings.ImportScriptFile)); }
 };
 
 // The statements of a script without its comment lines, one per entry.
@@ -191,7 +191,7 @@ void TestPhpbbScript::usersStatementFollowsTheRelease()
 {
     for (const QString &version : {QStringLiteral("3.3"), QStringLiteral("3.2")}) {
         Fixture f;
-        f.ctl.phpBB3Version = version;
+        f.run.settings.phpBB3Version = version;
         CreateImportSQL(f.run, QStringLiteral("/o/phpBB3_users1.txt"), QStringLiteral("phpBB3_users"));
         CreateImportSQL(f.run, QStringLiteral("/o/phpBB3_forums1.txt"), QStringLiteral("phpBB3_forums"));
         QStringList users = clsTblUsers::columnNames();
@@ -220,8 +220,8 @@ void TestPhpbbScript::userGroupRows()
 void TestPhpbbScript::scriptStartsWithTheGuardAndEndsWithTheFinishing()
 {
     Fixture f;
-    qbtest::writeBytes(f.ctl.ImportScriptFile, "old script");
-    f.ctl.phpBB3DefaultUsers = 57;
+    qbtest::writeBytes(f.run.settings.ImportScriptFile, "old script");
+    f.run.settings.phpBB3DefaultUsers = 57;
     phpBBWriteScriptStart(f.run);
     CreateImportSQL(f.run, QStringLiteral("/o/phpBB3_posts1.txt"), QStringLiteral("phpBB3_posts"));
     f.run.ForumParents = {0, 1};
@@ -232,30 +232,32 @@ void TestPhpbbScript::scriptStartsWithTheGuardAndEndsWithTheFinishing()
     const int load = script.indexOf(QStringLiteral("LOAD DATA LOCAL INFILE '/o/phpBB3_posts1.txt'"));
     QVERIFY(load > 0);
     QVERIFY(script.endsWith(phpBBFinishingSql({{0, 1}, 0, 3, 57, 7})));
-    QVERIFY(f.view.messages.isEmpty());
+    QVERIFY(f.host.messages.isEmpty());
 
     // A script that cannot be written stops the run with the usual report.
     Fixture g;
-    g.ctl.ImportScriptFile = g.tmp.path() + QStringLiteral("/missing/script.sql");
+    g.run.settings.ImportScriptFile = g.tmp.path() + QStringLiteral("/missing/script.sql");
     phpBBWriteScriptStart(g.run);
-    QVERIFY(g.ctl.StopConversion);
-    QVERIFY(g.view.messages.value(0).contains(QStringLiteral(" - phpBBWriteScriptStart()\r\n\r\n")));
+    QVERIFY(g.host.StopConversion);
+    QVERIFY(g.host.messages.value(0).contains(QStringLiteral(" - phpBBWriteScriptStart()\r\n\r\n")));
 }
 
 void TestPhpbbScript::versionSettingIsReadAndSaved()
 {
     Fixture f;
-    f.ctl.FormLoad();
-    QCOMPARE(f.ctl.phpBB3Version, QStringLiteral("3.3"));
-    QCOMPARE(f.view.text(QStringLiteral("cboPhpBB3Version")), QStringLiteral("3.3"));
-    QCOMPARE(f.ctl.readSetting(QStringLiteral("phpBB3Version"), QString()), QStringLiteral("3.3"));
-    f.view.setText(QStringLiteral("cboPhpBB3Version"), QStringLiteral("3.2"));
-    f.ctl.cboPhpBB3Version_Click();
-    QCOMPARE(f.ctl.phpBB3Version, QStringLiteral("3.2"));
-    QCOMPARE(f.ctl.readSetting(QStringLiteral("phpBB3Version"), QString()), QStringLiteral("3.2"));
+    qbtest::RecorderView window;
+    ConvertController ctl(window, f.tmp.path() + QStringLiteral("/quillbridge.ini"), f.tmp.path() + QStringLiteral("/"));
+    ctl.FormLoad();
+    QCOMPARE(ctl.phpBB3Version, QStringLiteral("3.3"));
+    QCOMPARE(window.text(QStringLiteral("cboPhpBB3Version")), QStringLiteral("3.3"));
+    QCOMPARE(ctl.readSetting(QStringLiteral("phpBB3Version"), QString()), QStringLiteral("3.3"));
+    window.setText(QStringLiteral("cboPhpBB3Version"), QStringLiteral("3.2"));
+    ctl.cboPhpBB3Version_Click();
+    QCOMPARE(ctl.phpBB3Version, QStringLiteral("3.2"));
+    QCOMPARE(ctl.readSetting(QStringLiteral("phpBB3Version"), QString()), QStringLiteral("3.2"));
     // A later start shows the saved choice.
     qbtest::RecorderView view;
-    ConvertController again(view, f.ctl.SettingsFile, f.tmp.path() + QStringLiteral("/"));
+    ConvertController again(view, ctl.SettingsFile, f.tmp.path() + QStringLiteral("/"));
     again.FormLoad();
     QCOMPARE(again.phpBB3Version, QStringLiteral("3.2"));
     QCOMPARE(view.text(QStringLiteral("cboPhpBB3Version")), QStringLiteral("3.2"));

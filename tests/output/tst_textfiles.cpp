@@ -1,6 +1,6 @@
-#include "convert/ConversionRun.h"
-#include "convert/ConvertController.h"
 #include "output/TextFiles.h"
+#include "run/ConversionRun.h"
+#include "tests/support/RecordingHost.h"
 #include "tests/support/TestSupport.h"
 
 #include <QDir>
@@ -31,8 +31,8 @@ private slots:
 
 private:
     std::unique_ptr<QTemporaryDir> tmp;
-    std::unique_ptr<qbtest::RecorderView> view;
-    std::unique_ptr<ConvertController> ctl;
+    std::unique_ptr<qbtest::RecordingHost> host;
+    std::unique_ptr<ConversionRun> run;
     QString path(const QString &name) const { return tmp->filePath(name); }
 };
 
@@ -40,14 +40,14 @@ void TestTextFiles::init()
 {
     tmp = std::make_unique<QTemporaryDir>();
     QVERIFY(tmp->isValid());
-    view = std::make_unique<qbtest::RecorderView>();
-    ctl = std::make_unique<ConvertController>(*view, tmp->filePath("s.ini"), tmp->path() + "/");
+    host = std::make_unique<qbtest::RecordingHost>();
+    run = std::make_unique<ConversionRun>(*host);
 }
 
 void TestTextFiles::cleanup()
 {
-    ctl.reset();
-    view.reset();
+    run.reset();
+    host.reset();
     tmp.reset();
 }
 
@@ -91,16 +91,16 @@ void TestTextFiles::charsetRoundTrip()
     QCOMPARE(DecodeCharset(bytes, charset), text);
 
     // The same through the file routines, with the charset as the run's charset.
-    ctl->DiscusCharset = charset;
-    QVERIFY(WriteFileData(*ctl, path("page.html"), text));
+    run->settings.DiscusCharset = charset;
+    QVERIFY(WriteFileData(*run, path("page.html"), text));
     QCOMPARE(qbtest::readBytes(path("page.html")), bytes);
     QString read;
-    QVERIFY(GetFileDataCharset(*ctl, path("page.html"), read));
+    QVERIFY(GetFileDataCharset(*run, path("page.html"), read));
     QCOMPARE(read, text);
-    QVERIFY(GetFileDataCharset(*ctl, path("page.html"), read, charset));
+    QVERIFY(GetFileDataCharset(*run, path("page.html"), read, charset));
     QCOMPARE(read, text);
-    QVERIFY(view->messages.isEmpty());
-    QVERIFY(!ctl->StopConversion);
+    QVERIFY(host->messages.isEmpty());
+    QVERIFY(!host->StopConversion);
 }
 
 void TestTextFiles::nativeBytes_data()
@@ -134,28 +134,28 @@ void TestTextFiles::latin1PageReadAsLatin1AndAsUtf8()
 {
     qbtest::writeBytes(path("old.html"), QByteArray("<p>caf\xE9 d\xE9j\xE0</p>\r\n"));
     QString text;
-    QVERIFY(GetFileDataCharset(*ctl, path("old.html"), text, "iso-8859-1"));
+    QVERIFY(GetFileDataCharset(*run, path("old.html"), text, "iso-8859-1"));
     QCOMPARE(text, QString::fromUtf8("<p>café déjà</p>\r\n"));
-    QVERIFY(GetFileDataCharset(*ctl, path("old.html"), text, "utf-8"));
+    QVERIFY(GetFileDataCharset(*run, path("old.html"), text, "utf-8"));
     QVERIFY(!text.contains(QString::fromUtf8("é")));
     QVERIFY(text.contains(QChar(0xFFFD)));
     QVERIFY(text.startsWith("<p>caf"));
-    QVERIFY(view->messages.isEmpty());
+    QVERIFY(host->messages.isEmpty());
 }
 
 void TestTextFiles::nulCharactersAndByteOrderMarkRemoved()
 {
     qbtest::writeBytes(path("nul.txt"), QByteArray("a\0b\0\0c\r\n", 8));
     QString text;
-    QVERIFY(GetFileDataCharset(*ctl, path("nul.txt"), text, "iso-8859-1"));
+    QVERIFY(GetFileDataCharset(*run, path("nul.txt"), text, "iso-8859-1"));
     QCOMPARE(text, QStringLiteral("abc\r\n"));
 
     qbtest::writeBytes(path("bom.txt"), QByteArray("\xEF\xBB\xBFJane|x\r\n"));
-    QVERIFY(GetFileDataCharset(*ctl, path("bom.txt"), text, "utf-8"));
+    QVERIFY(GetFileDataCharset(*run, path("bom.txt"), text, "utf-8"));
     QCOMPARE(text, QStringLiteral("Jane|x\r\n"));
 
     qbtest::writeBytes(path("empty.txt"), QByteArray());
-    QVERIFY(GetFileDataCharset(*ctl, path("empty.txt"), text, "utf-8"));
+    QVERIFY(GetFileDataCharset(*run, path("empty.txt"), text, "utf-8"));
     QCOMPARE(text, QString());
 }
 
@@ -163,11 +163,11 @@ void TestTextFiles::emptyCharsetMeansRunCharsetThenUtf8()
 {
     qbtest::writeBytes(path("p.html"), QByteArray("\xC3\xA9"));
     QString text;
-    ctl->DiscusCharset.clear();
-    QVERIFY(GetFileDataCharset(*ctl, path("p.html"), text));
+    run->settings.DiscusCharset.clear();
+    QVERIFY(GetFileDataCharset(*run, path("p.html"), text));
     QCOMPARE(text, QString::fromUtf8("é"));
-    ctl->DiscusCharset = "iso-8859-1";
-    QVERIFY(GetFileDataCharset(*ctl, path("p.html"), text));
+    run->settings.DiscusCharset = "iso-8859-1";
+    QVERIFY(GetFileDataCharset(*run, path("p.html"), text));
     QCOMPARE(text, QString::fromUtf8("Ã©"));
 }
 
@@ -175,41 +175,41 @@ void TestTextFiles::ansiReadKeepsHighBytesVisible()
 {
     qbtest::writeBytes(path("Redirect.html"), QByteArray("<meta content=\"text/html; charset=iso-8859-1\">caf\xE9"));
     QString text;
-    QVERIFY(GetFileDataANSI(*ctl, path("Redirect.html"), text));
+    QVERIFY(GetFileDataANSI(*host, path("Redirect.html"), text));
     QCOMPARE(text, QStringLiteral("<meta content=\"text/html; charset=iso-8859-1\">caf") + QChar(0xFFFD));
 
-    QVERIFY(!GetFileDataANSI(*ctl, path("missing.html"), text));
-    QCOMPARE(view->messages.value(0),
+    QVERIFY(!GetFileDataANSI(*host, path("missing.html"), text));
+    QCOMPARE(host->messages.value(0),
              "53 - GetFileDataANSI() - " + QDir::toNativeSeparators(path("missing.html")) + "\r\n\r\nFile not found");
 }
 
 void TestTextFiles::missingFileIsReported()
 {
     QString text = "stale";
-    QVERIFY(!GetFileDataCharset(*ctl, path("nope.html"), text, "utf-8"));
+    QVERIFY(!GetFileDataCharset(*run, path("nope.html"), text, "utf-8"));
     QCOMPARE(text, QString());
-    QCOMPARE(view->messages,
+    QCOMPARE(host->messages,
              QStringList{"53 - GetFileDataCharset() - " + QDir::toNativeSeparators(path("nope.html")) + "\r\n\r\nFile not found"});
-    QVERIFY(ctl->StopConversion);
+    QVERIFY(host->StopConversion);
 }
 
 void TestTextFiles::unknownCharsetIsReported()
 {
     qbtest::writeBytes(path("p.html"), "abc");
     QString text;
-    QVERIFY(!GetFileDataCharset(*ctl, path("p.html"), text, "x-no-such-charset"));
+    QVERIFY(!GetFileDataCharset(*run, path("p.html"), text, "x-no-such-charset"));
     QCOMPARE(text, QString());
-    QCOMPARE(view->messages,
+    QCOMPARE(host->messages,
              QStringList{"5 - GetFileDataCharset() - " + QDir::toNativeSeparators(path("p.html"))
                          + "\r\n\r\nUnknown character set - x-no-such-charset"});
-    QVERIFY(ctl->StopConversion);
+    QVERIFY(host->StopConversion);
 
     // Writing in an unknown run charset leaves the existing file as it was.
-    ctl->StopConversion = false;
-    ctl->DiscusCharset = "klingon";
-    QVERIFY(!WriteFileData(*ctl, path("p.html"), "new"));
-    QCOMPARE(view->messages.last(), QStringLiteral("5 - WriteFileData()\r\n\r\nUnknown character set - klingon"));
-    QVERIFY(ctl->StopConversion);
+    host->StopConversion = false;
+    run->settings.DiscusCharset = "klingon";
+    QVERIFY(!WriteFileData(*run, path("p.html"), "new"));
+    QCOMPARE(host->messages.last(), QStringLiteral("5 - WriteFileData()\r\n\r\nUnknown character set - klingon"));
+    QVERIFY(host->StopConversion);
     QCOMPARE(qbtest::readBytes(path("p.html")), QByteArray("abc"));
 }
 
@@ -231,18 +231,18 @@ void TestTextFiles::writeReplacesFileWithoutExtras()
 {
     QDir().mkpath(path("redirect"));
     qbtest::writeBytes(path("redirect/12.html"), QByteArray(1000, 'x'));
-    ctl->DiscusCharset.clear();
+    run->settings.DiscusCharset.clear();
     const QString page = QString::fromUtf8("<html>déjà</html>");
-    QVERIFY(WriteFileData(*ctl, path("redirect/12.html"), page));
+    QVERIFY(WriteFileData(*run, path("redirect/12.html"), page));
     QCOMPARE(qbtest::readBytes(path("redirect/12.html")), page.toUtf8()); // UTF-8, no byte-order mark, no line end
     QCOMPARE(QDir(path("redirect")).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), QStringList{"12.html"});
-    QVERIFY(view->messages.isEmpty());
+    QVERIFY(host->messages.isEmpty());
 }
 
 void TestTextFiles::writeUsesHtmlReferencesForMissingCharacters()
 {
-    ctl->DiscusCharset = "iso-8859-1";
-    QVERIFY(WriteFileData(*ctl, path("r.html"), QString::fromUtf8("é € 日")));
+    run->settings.DiscusCharset = "iso-8859-1";
+    QVERIFY(WriteFileData(*run, path("r.html"), QString::fromUtf8("é € 日")));
     QCOMPARE(qbtest::readBytes(path("r.html")), QByteArray("\xE9 &#8364; &#26085;"));
     // The plain encoder substitutes instead.
     QCOMPARE(EncodeCharset(QString::fromUtf8("€"), "iso-8859-1").size(), 1);
@@ -250,10 +250,10 @@ void TestTextFiles::writeUsesHtmlReferencesForMissingCharacters()
 
 void TestTextFiles::writeIntoMissingFolderIsReported()
 {
-    QVERIFY(!WriteFileData(*ctl, path("no/such/folder/x.html"), "x"));
-    QCOMPARE(view->messages.size(), 1);
-    QVERIFY(view->messages[0].startsWith("76 - WriteFileData()\r\n\r\nPath not found"));
-    QVERIFY(ctl->StopConversion);
+    QVERIFY(!WriteFileData(*run, path("no/such/folder/x.html"), "x"));
+    QCOMPARE(host->messages.size(), 1);
+    QVERIFY(host->messages[0].startsWith("76 - WriteFileData()\r\n\r\nPath not found"));
+    QVERIFY(host->StopConversion);
     QVERIFY(!QFileInfo::exists(path("no")));
 }
 
@@ -279,15 +279,14 @@ void TestTextFiles::linkToLocalPath()
     QFETCH(QString, expected);
     QFETCH(QString, fileName);
     QFETCH(QString, board);
-    ctl->DiscusMessageFolder = "/d/messages/";
-    ctl->DiscusSecureMessageFolder = "/d/secure/";
-    ConversionRun run(*ctl);
-    run.CurrentPageHidden = hidden;
+    run->settings.DiscusMessageFolder = "/d/messages/";
+    run->settings.DiscusSecureMessageFolder = "/d/secure/";
+    run->CurrentPageHidden = hidden;
     QString name, folder;
-    QCOMPARE(LinkToLocalPath(run, link, name, folder), expected);
+    QCOMPARE(LinkToLocalPath(*run, link, name, folder), expected);
     QCOMPARE(name, fileName);
     QCOMPARE(folder, board);
-    QCOMPARE(LinkToLocalPath(run, link), expected);
+    QCOMPARE(LinkToLocalPath(*run, link), expected);
 }
 
 QTEST_GUILESS_MAIN(TestTextFiles)

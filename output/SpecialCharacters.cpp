@@ -1,9 +1,9 @@
 // The run's table of character references ("&eacute;", "&#233;" ...) and the scan that
 // replaces them in every text read from a Discus file, reporting the unknown ones.
-#include "messages/SpecialCharacters.h"
+#include "output/SpecialCharacters.h"
 
-#include "convert/ConversionRun.h"
 #include "output/TextFiles.h"
+#include "run/ConversionRun.h"
 
 #include <QDir>
 #include <QFile>
@@ -70,7 +70,7 @@ bool containsBlank(const QChar *begin, qsizetype length)
 // Appends the sequences reported by one scan, one per line, in the system's 8-bit code page.
 void appendReport(ConversionRun &run, const QStringList &sequences)
 {
-    const QString path = run.ctl.phpBB3OutputFolder + ReportFileName;
+    const QString path = run.settings.phpBB3OutputFolder + ReportFileName;
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Append))
         throw QbError(QbErrNo::PathFileAccess,
@@ -87,14 +87,14 @@ void DiscusGetReplaceableCharacterArray(ConversionRun &run, const QString &chars
     if (run.stopped())
         return;
     run.Trap(QStringLiteral("DiscusGetReplaceableCharacterArray()"), [&] {
-        QString path = run.ctl.DocsFolder + charset + QStringLiteral(".txt");
+        QString path = run.settings.DocsFolder + charset + QStringLiteral(".txt");
         // The tables are named in lower case, like the charset list; a name typed or
         // detected in other letter case finds its table too.
-        const QString lowerPath = run.ctl.DocsFolder + charset.toLower() + QStringLiteral(".txt");
-        if (!run.ctl.gen().FileExists(path) && run.ctl.gen().FileExists(lowerPath))
+        const QString lowerPath = run.settings.DocsFolder + charset.toLower() + QStringLiteral(".txt");
+        if (!run.gen().FileExists(path) && run.gen().FileExists(lowerPath))
             path = lowerPath;
         const QString shown = QDir::toNativeSeparators(path);
-        if (!run.ctl.gen().FileExists(path)) {
+        if (!run.gen().FileExists(path)) {
             run.DisplayInfo(QStringLiteral("Replacable character array file not found - ") + shown + CrLf
                                 + QStringLiteral("Continuing without it...") + CrLf,
                             true, true, true);
@@ -131,7 +131,7 @@ void DiscusGetReplaceableCharacterArray(ConversionRun &run, const QString &chars
 
 void DiscusFindSpecialCharacterSequences(ConversionRun &run, QString &text)
 {
-    if (!run.ctl.FindDiscusSpecialCharacters)
+    if (!run.settings.FindDiscusSpecialCharacters)
         return;
     run.Trap(QStringLiteral("DiscusFindSpecialCharacterSequences()"), [&] {
         QStringList reported;

@@ -1,10 +1,10 @@
-#include "convert/ConversionRun.h"
+#include "run/ConversionRun.h"
 
-ConversionRun::ConversionRun(ConvertController &controller) : ctl(controller) {}
+ConversionRun::ConversionRun(RunHost &runHost, RunSettings runSettings) : host(runHost), settings(std::move(runSettings)) {}
 
 void ConversionRun::nameOutputFiles()
 {
-    const QString out = ctl.phpBB3OutputFolder;
+    const QString out = settings.phpBB3OutputFolder;
     const auto table = [&](ImportFile &f, const QString &name) { f.name(out + name + QStringLiteral("XXX.txt"), name); };
     table(topics, QStringLiteral("phpBB3_topics"));
     table(unknown, QStringLiteral("phpBB3_unknown"));

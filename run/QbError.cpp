@@ -1,4 +1,4 @@
-#include "convert/QbError.h"
+#include "run/QbError.h"
 
 QbError::QbError(int number, QString description)
     : m_number(number), m_description(std::move(description)),

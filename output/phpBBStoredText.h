@@ -1,6 +1,8 @@
 #pragma once
 // A converted post body turned into phpBB's stored form: the XML that phpBB 3.2 and
 // 3.3 keep in post_text and render without parsing the BBCode again.
+#include "run/PostRecords.h"
+
 #include <QString>
 #include <QVector>
 
@@ -37,12 +39,6 @@ QString phpBBStoredBitfield(const QString &stored);
 // The options of a forum description stored with BBCode and links on (smilies off):
 // phpBB's OPTION_FLAG_BBCODE + OPTION_FLAG_LINKS.
 constexpr int phpBBDescriptionOptions = 1 + 4;
-// An image the converter placed as "[attachment=" index "]" name "[/attachment]".
-struct phpBBInlineAttachment {
-    qint32 index = 0;
-    QString name; // as it stands in the converted text (row tokens included)
-};
-
 // The stored form with each placed inline attachment, which phpBBStoredText left as plain
 // text, made phpBB's ATTACHMENT element (a "<t>" form becomes "<r>"). Only the markup the
 // converter placed is taken: an "[attachment=...]" typed by a member stays text.

@@ -3,7 +3,7 @@
 // unknown posters, the pages skipped and why, the unknown character sequences, the links
 // whose target was not found and the redirection pages, each with the page where it was met.
 // The rows of every table are counted by their import file series.
-#include "convert/ProgressMeter.h"
+#include "run/ProgressMeter.h"
 
 #include <QList>
 #include <QString>

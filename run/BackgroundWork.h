@@ -5,7 +5,7 @@
 // A job reports nothing itself: the first error a job throws is kept and reported on
 // the conversion's own thread, with the job's label, when the next job is handed over
 // or the work is waited for.
-#include "convert/QbError.h"
+#include "run/QbError.h"
 
 #include <QString>
 

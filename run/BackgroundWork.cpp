@@ -1,6 +1,6 @@
-#include "output/BackgroundWork.h"
+#include "run/BackgroundWork.h"
 
-#include "convert/ConversionRun.h"
+#include "run/ConversionRun.h"
 
 BackgroundWork::BackgroundWork() : m_thread([this] { work(); }) {}
 

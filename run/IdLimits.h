@@ -2,7 +2,7 @@
 // Upper bounds of the ids a conversion hands out, and of the two count fields (users and
 // groups the target phpBB3 database already holds) that set where member and group ids
 // start.
-#include "convert/QbError.h"
+#include "run/QbError.h"
 
 #include <QString>
 #include <limits>

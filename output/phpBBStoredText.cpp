@@ -17,7 +17,7 @@
 // addresses are stored the way phpBB's URL filter stores them: only allowed schemes, and
 // every character outside [!#-&*-;=?-Z_a-z~] (and a "%" not starting an escape)
 // percent-encoded as UTF-8.
-#include "messages/phpBBStoredText.h"
+#include "output/phpBBStoredText.h"
 
 #include "output/TextCleaning.h"
 

@@ -3,7 +3,7 @@
 // letter case, insertion order is kept, adding a present key fails (error 457) and
 // looking up a missing key fails (error 5). Callers that expect either case use
 // find()/tryAdd() instead of catching.
-#include "convert/QbError.h"
+#include "run/QbError.h"
 
 #include <QHash>
 #include <QString>
