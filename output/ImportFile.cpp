@@ -16,33 +16,6 @@ const QString CrLf = QStringLiteral("\r\n");
 // Bytes kept before they go to the file: large writes, little memory.
 constexpr qsizetype FlushBytes = 1 << 20;
 
-// Moves the buffered bytes into the current file, creating it (replacing a file of that
-// name) with the first write.
-void flushStream(ImportFile &file)
-{
-    if (!file.out) {
-        file.out = std::make_unique<QFile>(file.fileName);
-        if (!file.out->open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-            const QString why = file.out->errorString();
-            file.out.reset();
-            throw QbError(QbErrNo::PathFileAccess, file.fileName + QStringLiteral(" - ") + why);
-        }
-    }
-    if (file.out->write(*file.stream) != file.stream->size())
-        throw QbError(QbErrNo::FileIO, file.fileName + QStringLiteral(" - ") + file.out->errorString());
-    file.stream->resize(0);
-}
-
-// Completes the current file: the rest of the buffer is written and the file closed.
-void saveStream(ImportFile &file)
-{
-    flushStream(file);
-    const std::unique_ptr<QFile> out = std::move(file.out);
-    if (!out->flush())
-        throw QbError(QbErrNo::FileIO, file.fileName + QStringLiteral(" - ") + out->errorString());
-    out->close();
-}
-
 // Deletes the files of the folder that match the pattern; a missing file is normal.
 void removeMatching(const QString &folder, const QString &pattern)
 {
@@ -54,6 +27,30 @@ void removeMatching(const QString &folder, const QString &pattern)
 
 } // namespace
 
+void FlushToFile(std::unique_ptr<QFile> &file, const QString &path, QByteArray &pending)
+{
+    if (!file) {
+        file = std::make_unique<QFile>(path);
+        if (!file->open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+            const QString why = file->errorString();
+            file.reset();
+            throw QbError(QbErrNo::PathFileAccess, path + QStringLiteral(" - ") + why);
+        }
+    }
+    if (file->write(pending) != pending.size())
+        throw QbError(QbErrNo::FileIO, path + QStringLiteral(" - ") + file->errorString());
+    pending.resize(0);
+}
+
+void CloseBufferedFile(std::unique_ptr<QFile> &file, const QString &path, QByteArray &pending)
+{
+    FlushToFile(file, path, pending);
+    const std::unique_ptr<QFile> done = std::move(file);
+    if (!done->flush())
+        throw QbError(QbErrNo::FileIO, path + QStringLiteral(" - ") + done->errorString());
+    done->close();
+}
+
 void WriteFileLine(ConversionRun &run, const QString &line, ImportFile &file, const QString &tableName, bool noSplit)
 {
     run.Trap(QStringLiteral("WriteFileLine()"), [&] {
@@ -63,7 +60,7 @@ void WriteFileLine(ConversionRun &run, const QString &line, ImportFile &file, co
         if (!noSplit && splitSize > 0 && file.charsWritten + line.size() > splitSize) {
             // The current file is complete (even when it holds no line yet): save it,
             // give it its load statement and go on with the next number.
-            saveStream(file);
+            CloseBufferedFile(file.out, file.fileName, *file.stream);
             if (!tableName.isEmpty())
                 CreateImportSQL(run, file.fileName, tableName);
             file.charsWritten = 0;
@@ -73,7 +70,7 @@ void WriteFileLine(ConversionRun &run, const QString &line, ImportFile &file, co
         file.stream->append(line.toUtf8());
         file.stream->append("\r\n", 2);
         if (file.stream->size() >= FlushBytes)
-            flushStream(file);
+            FlushToFile(file.out, file.fileName, *file.stream);
         file.charsWritten += line.size() + 2;
         ++file.rows;
     });
@@ -84,7 +81,7 @@ void CloseImportFile(ConversionRun &run, ImportFile &file)
 {
     if (!file.stream)
         return;
-    saveStream(file);
+    CloseBufferedFile(file.out, file.fileName, *file.stream);
     if (!file.tableName.isEmpty())
         CreateImportSQL(run, file.fileName, file.tableName);
     file.stream.reset();

@@ -7,6 +7,12 @@
 
 class ConversionRun;
 
+// A file written through a buffer (the import files, the SQL for phpMyAdmin): FlushToFile
+// moves the buffered bytes into the file, creating it (replacing a file of that name) on
+// the first call; CloseBufferedFile writes the rest and closes it. Errors are thrown.
+void FlushToFile(std::unique_ptr<QFile> &file, const QString &path, QByteArray &pending);
+void CloseBufferedFile(std::unique_ptr<QFile> &file, const QString &path, QByteArray &pending);
+
 // Appends one row (without line end) to the set, starting a new numbered file first when
 // splitting is allowed and the row would pass the run's split size.
 void WriteFileLine(ConversionRun &run, const QString &line, ImportFile &file, const QString &tableName, bool noSplit = false);

@@ -1,6 +1,7 @@
 // The numbered SQL files for phpMyAdmin: the import files' rows as INSERT statements.
 #include "output/phpMyAdminScript.h"
 
+#include "output/ImportFile.h"
 #include "output/ImportSql.h"
 #include "output/phpBBScript.h"
 #include "run/BackgroundWork.h"
@@ -179,24 +180,15 @@ void phpMyAdminScript::write(const QByteArray &bytes)
     m_part += bytes;
     m_partSize += bytes.size();
     if (m_part.size() >= WriteBytes)
-        flushPart();
-}
-
-void phpMyAdminScript::flushPart()
-{
-    if (m_file->write(m_part) != m_part.size())
-        throw QbError(QbErrNo::FileIO, m_file->fileName() + QStringLiteral(" - ") + m_file->errorString());
-    m_part.resize(0);
+        FlushToFile(m_file, m_path, m_part);
 }
 
 void phpMyAdminScript::openPart()
 {
     const int number = m_names.size() + 1;
     const QString name = phpMyAdminFileName(number);
-    m_file = std::make_unique<QFile>(m_folder + name);
-    if (!m_file->open(QIODevice::WriteOnly | QIODevice::Truncate))
-        throw QbError(QbErrNo::PathFileAccess, m_file->fileName() + QStringLiteral(" - ") + m_file->errorString());
-    m_part.resize(0);
+    m_path = m_folder + name;
+    m_open = true;
     m_partSize = 0;
     const QString order = QStringLiteral("Order: this file runs ")
         + (number == 1 ? QStringLiteral("first and once.") : QStringLiteral("right after ") + phpMyAdminFileName(number - 1) + '.');
@@ -236,12 +228,9 @@ void phpMyAdminScript::closePart(const QByteArray &ending)
 {
     endStatement();
     write(ending);
-    flushPart();
-    const std::unique_ptr<QFile> file = std::move(m_file);
-    if (!file->flush())
-        throw QbError(QbErrNo::FileIO, file->fileName() + QStringLiteral(" - ") + file->errorString());
-    file->close();
-    m_names << file->fileName();
+    CloseBufferedFile(m_file, m_path, m_part);
+    m_open = false;
+    m_names << m_path;
     m_sizes << m_partSize;
 }
 
@@ -307,7 +296,7 @@ void phpMyAdminScript::addImportFile(QIODevice &in, const QString &table, const 
         if (m_statementRows == 0) {
             if (m_partRows > 0 && overflows(head.size() + more))
                 closePart(markerEnding(m_names.size() + 1));
-            if (!m_file)
+            if (!m_open)
                 openPart();
             m_statement = head;
         } else {

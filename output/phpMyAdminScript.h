@@ -57,14 +57,15 @@ private:
     void openPart();
     void closePart(const QByteArray &ending);
     void write(const QByteArray &bytes);
-    void flushPart();
     void endStatement();
     bool overflows(qint64 more) const;
 
     QString m_folder;
     qint64 m_limit;
     QByteArray m_guard;
-    std::unique_ptr<QFile> m_file; // the current file, while one is open
+    QString m_path;          // the current file
+    bool m_open = false;     // a file is begun and not yet closed
+    std::unique_ptr<QFile> m_file; // the current file once bytes went to it
     QByteArray m_part;       // the current file's bytes not yet written
     qint64 m_partSize = 0;   // the current file's size so far
     QByteArray m_statement;  // the statement being filled
