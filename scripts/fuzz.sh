@@ -16,7 +16,7 @@ targets=("$@")
 [ ${#targets[@]} -gt 0 ] || targets=($(find "$bin" -maxdepth 1 -type f -executable -name 'fuzz_*' -printf '%f\n' | sort))
 
 # Seeds: the sample's pages and member file, a generated board's pages and member file,
-# and the sample's settings.
+# and settings files.
 seed() { mkdir -p "$work/seeds/$1"; [ -e "$2" ] && cp -f "$2" "$work/seeds/$1/$(echo "$2" | md5sum | cut -c1-12)" || true; }
 if [ ! -d "$work/seeds" ]; then
   gen="$work/generated"
@@ -26,9 +26,12 @@ if [ ! -d "$work/seeds" ]; then
     seed fuzz_posts "$f"; seed fuzz_textcleaning "$f"
   done < <(find samples "$gen" -name '*.html' -size -64k -print0 2>/dev/null | head -z -n 400)
   while IFS= read -r -d '' f; do seed fuzz_members "$f"; done < <(find samples "$gen" -iname 'user*.txt' -print0 2>/dev/null)
-  while IFS= read -r -d '' f; do seed fuzz_inifile "$f"; done < <(find samples scripts -name '*.ini' -print0 2>/dev/null)
-  printf '[Settings]\r\nphpBB3_Users=47\r\nCharset=utf-8\r\n' > "$work/seeds/fuzz_inifile_default"
-  mkdir -p "$work/seeds/fuzz_inifile" && mv "$work/seeds/fuzz_inifile_default" "$work/seeds/fuzz_inifile/default"
+  while IFS= read -r -d '' f; do seed fuzz_inifile "$f"; seed fuzz_settings "$f"; done < <(find samples scripts -name '*.ini' -print0 2>/dev/null)
+  while IFS= read -r -d '' f; do seed fuzz_boardwalk "$f"; done < <(find samples "$gen" -name 'board-topics.html' -print0 2>/dev/null)
+  printf '[Settings]\r\nphpBB3_Users=47\r\nphpBB3_Groups=7\r\nphpBB3_Admin=admin\r\nSplitMBSize=50\r\nCharset=utf-8\r\nphpBB3Version=3.3\r\nDiscusWebsite=http://www.example.org\r\nphpBB3ForumAddr=http://forum.example.org\r\nDisplay=1\r\nImportPartMBSize=8\r\n' > "$work/seeds/fuzz_inifile_default"
+  mkdir -p "$work/seeds/fuzz_inifile" "$work/seeds/fuzz_settings"
+  cp "$work/seeds/fuzz_inifile_default" "$work/seeds/fuzz_settings/default"
+  mv "$work/seeds/fuzz_inifile_default" "$work/seeds/fuzz_inifile/default"
 fi
 
 export ASAN_OPTIONS=detect_leaks=0:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
