@@ -135,7 +135,7 @@ void DiscusProcessPostsOnPage(ConversionRun &run, const QString &pagePath, const
         // with time on newest-first pages too (phpBB takes the lowest id of a topic as its
         // first post), and the body conversions see the id their post will carry.
         struct PagePost {
-            int start = 0, end = 0;
+            QString post; // the post's part of the page, from its marker through its end marker
             QString number, name;
             qint32 posterId = 0, time = 0;
         };
@@ -154,10 +154,9 @@ void DiscusProcessPostsOnPage(ConversionRun &run, const QString &pagePath, const
             if (endAt < 0)
                 break; // a post without its end marker ends the page
             PagePost p;
-            p.start = postStart;
-            p.end = endAt + endMarker.size();
-            searchFrom = p.end;
-            const QString post = pageContent.mid(p.start, p.end - p.start);
+            searchFrom = endAt + int(endMarker.size());
+            p.post = pageContent.mid(postStart, searchFrom - postStart);
+            const QString &post = p.post;
 
             QString numberText = GetTextBetween(post, PostOpen, PostCloseStart);
             RemoveText(numberText, PostOpen);
@@ -188,7 +187,7 @@ void DiscusProcessPostsOnPage(ConversionRun &run, const QString &pagePath, const
             lastPagePoster = p.posterId;
             if (p.posterId >= 0)
                 ++run.MemberPostCounts[p.posterId];
-            pagePosts.append(p);
+            pagePosts.append(std::move(p));
 
             // Cancel between posts: nothing of this page is written.
             if (run.stopped())
@@ -200,8 +199,7 @@ void DiscusProcessPostsOnPage(ConversionRun &run, const QString &pagePath, const
         const int total = pagePosts.size();
         for (int i = 0; i < total; ++i) {
             const PagePost &p = pagePosts.at(newestFirst ? total - 1 - i : i);
-            const QString post = pageContent.mid(p.start, p.end - p.start);
-            QString text = GetTextBetween(post, QStringLiteral("<!--Text-->"), QStringLiteral("<!--/Text-->"));
+            QString text = GetTextBetween(p.post, QStringLiteral("<!--Text-->"), QStringLiteral("<!--/Text-->"));
             const qint32 postId = NextId(run.PostIdCounter, MaxRowId, "post ids");
             run.CurrentPosterId = p.posterId;
             run.CurrentPostHasAttachment = false;

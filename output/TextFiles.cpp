@@ -229,9 +229,12 @@ int Windows1252Byte(QChar c)
 QByteArray Windows1252Bytes(const QString &text, char unmappable)
 {
     QByteArray out(text.size(), Qt::Uninitialized);
+    char *to = out.data();
+    const char16_t *from = reinterpret_cast<const char16_t *>(text.utf16());
     for (qsizetype i = 0; i < text.size(); ++i) {
-        const int b = Windows1252Byte(text.at(i));
-        out[i] = b < 0 ? unmappable : char(b);
+        const char16_t u = from[i];
+        const int b = u < 0x80 ? int(u) : Windows1252Byte(QChar(u));
+        to[i] = b < 0 ? unmappable : char(b);
     }
     return out;
 }

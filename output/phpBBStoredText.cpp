@@ -60,6 +60,13 @@ Tag tagByName(QStringView name, bool allFormatting)
     return TagNone;
 }
 
+// A character the stored text holds unchanged: not a token's "(", not escaped in XML,
+// not a control character, a surrogate or a non-character.
+inline bool writtenAsIs(char16_t c)
+{
+    return c >= 0x20 && c != u'(' && c != u'&' && c != u'<' && c != u'>' && !QChar::isSurrogate(c) && c < 0xFFFE;
+}
+
 // The character the row token at i stands for, or 0 when no token starts there.
 char16_t tokenAt(const QChar *d, qsizetype n, qsizetype i)
 {
@@ -440,6 +447,15 @@ private:
     void appendText(qsizetype from, qsizetype to, bool br = true)
     {
         for (qsizetype i = from; i < to;) {
+            // A run of characters that are written as they are goes in one append.
+            qsizetype plain = i;
+            while (plain < to && writtenAsIs(d[plain].unicode()))
+                ++plain;
+            if (plain > i) {
+                out.append(d + i, plain - i);
+                i = plain;
+                continue;
+            }
             if (const char16_t t = tokenAt(d, n, i)) {
                 if (t == u'\n' && br)
                     out += u"<br/>";

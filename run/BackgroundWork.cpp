@@ -10,23 +10,28 @@ BackgroundWork::~BackgroundWork()
         std::lock_guard<std::mutex> lock(m_mutex);
         m_ending = true;
     }
-    m_changed.notify_all();
+    m_wake.notify_all();
     m_thread.join();
 }
 
 void BackgroundWork::post(const QString &label, std::function<void()> job)
 {
-    {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        m_jobs.push_back(Job{label, std::move(job)});
-    }
-    m_changed.notify_all();
+    std::unique_lock<std::mutex> lock(m_mutex);
+    m_done.wait(lock, [this] { return m_jobs.size() < MaxQueued; });
+    m_jobs.push_back(Job{label, std::move(job)});
+    const bool wake = m_jobs.size() >= WakeBatch;
+    lock.unlock();
+    if (wake)
+        m_wake.notify_one();
 }
 
 void BackgroundWork::wait()
 {
     std::unique_lock<std::mutex> lock(m_mutex);
-    m_changed.wait(lock, [this] { return m_jobs.empty() && !m_busy; });
+    m_flush = true;
+    m_wake.notify_one();
+    m_done.wait(lock, [this] { return m_jobs.empty() && !m_busy; });
+    m_flush = false;
 }
 
 bool BackgroundWork::takeError(QString &label, std::unique_ptr<QbError> &error)
@@ -43,28 +48,31 @@ void BackgroundWork::work()
 {
     std::unique_lock<std::mutex> lock(m_mutex);
     for (;;) {
-        m_changed.wait(lock, [this] { return m_ending || !m_jobs.empty(); });
+        m_wake.wait(lock, [this] { return m_ending || m_jobs.size() >= WakeBatch || (m_flush && !m_jobs.empty()); });
         if (m_jobs.empty())
             return; // ending, and nothing left to do
-        Job job = std::move(m_jobs.front());
-        m_jobs.pop_front();
-        m_busy = true;
-        lock.unlock();
-        std::unique_ptr<QbError> failure;
-        try {
-            job.run();
-        } catch (const QbError &e) {
-            failure = std::make_unique<QbError>(e);
-        } catch (const std::exception &e) {
-            failure = std::make_unique<QbError>(QbErrNo::InternalError, QString::fromLocal8Bit(e.what()));
+        // Once awake, every waiting job runs.
+        while (!m_jobs.empty()) {
+            Job job = std::move(m_jobs.front());
+            m_jobs.pop_front();
+            m_busy = true;
+            lock.unlock();
+            std::unique_ptr<QbError> failure;
+            try {
+                job.run();
+            } catch (const QbError &e) {
+                failure = std::make_unique<QbError>(e);
+            } catch (const std::exception &e) {
+                failure = std::make_unique<QbError>(QbErrNo::InternalError, QString::fromLocal8Bit(e.what()));
+            }
+            lock.lock();
+            if (failure && !m_error) {
+                m_errorLabel = job.label;
+                m_error = std::move(failure);
+            }
+            m_busy = false;
+            m_done.notify_all();
         }
-        lock.lock();
-        if (failure && !m_error) {
-            m_errorLabel = job.label;
-            m_error = std::move(failure);
-        }
-        m_busy = false;
-        m_changed.notify_all();
     }
 }
 

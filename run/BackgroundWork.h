@@ -4,7 +4,9 @@
 // creating files and turning import files into SQL overlap the reading of the pages.
 // A job reports nothing itself: the first error a job throws is kept and reported on
 // the conversion's own thread, with the job's label, when the next job is handed over
-// or the work is waited for.
+// or the work is waited for. The second thread is woken once a few jobs wait (each wake
+// costs the handing thread a system call), and handing over waits while the queue is
+// full, so the pages waiting to be written stay few whatever the board's size.
 #include "run/QbError.h"
 
 #include <QString>
@@ -35,10 +37,14 @@ private:
         QString label;
         std::function<void()> run;
     };
+    static constexpr size_t WakeBatch = 16;
+    static constexpr size_t MaxQueued = 256;
     std::mutex m_mutex;
-    std::condition_variable m_changed;
+    std::condition_variable m_wake; // the second thread: jobs to run, or the end
+    std::condition_variable m_done; // the handing thread: a job has run
     std::deque<Job> m_jobs;
     bool m_busy = false;
+    bool m_flush = false; // someone waits for every job: run them without waiting for more
     bool m_ending = false;
     QString m_errorLabel;
     std::unique_ptr<QbError> m_error;

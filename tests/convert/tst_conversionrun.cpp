@@ -1,6 +1,7 @@
 // The conversion run as a whole: the inputs it refuses, the closing report, cancelling,
 // the logs, and two runs in a row.
 #include "convert/ConvertController.h"
+#include "run/BackgroundWork.h"
 #include "run/ConversionRun.h"
 #include "tests/support/TestSupport.h"
 
@@ -8,6 +9,9 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include <algorithm>
+#include <thread>
 
 namespace {
 const QString CrLf = QStringLiteral("\r\n");
@@ -117,6 +121,7 @@ private slots:
     void forcedLinesAreShownAndLoggedWithBothBoxesCleared();
     void progressAreaStartsOverAtItsBound();
     void cancelDisablesItselfAndShowsBusy();
+    void backgroundJobsRunInOrderThroughAFullQueue();
 };
 
 void TestConversionRun::refusesMissingInputs_data()
@@ -309,6 +314,34 @@ void TestConversionRun::cancelDisablesItselfAndShowsBusy()
     QVERIFY(!ctl.requestClose());
     QVERIFY(ctl.StopConversion);
     QVERIFY(ctl.closePending());
+}
+
+// More jobs than the queue holds, handed over faster than they run: none is lost, they run
+// in order, a wait returns only after the last one (also when fewer than a wake-up's worth
+// are waiting), and the first error is kept with its job's label.
+void TestConversionRun::backgroundJobsRunInOrderThroughAFullQueue()
+{
+    BackgroundWork work;
+    std::vector<int> done; // touched only by the second thread until the wait
+    for (int i = 0; i < 1000; ++i)
+        work.post(QStringLiteral("job %1").arg(i), [&done, i] {
+            if (i % 100 == 0)
+                std::this_thread::yield();
+            done.push_back(i);
+            if (i == 500 || i == 700)
+                throw QbError(QbErrNo::FileIO, QStringLiteral("failed %1").arg(i));
+        });
+    work.wait();
+    QCOMPARE(int(done.size()), 1000);
+    QVERIFY(std::is_sorted(done.begin(), done.end()));
+    QString label;
+    std::unique_ptr<QbError> error;
+    QVERIFY(work.takeError(label, error));
+    QCOMPARE(label, QStringLiteral("job 500"));
+    QVERIFY(!work.takeError(label, error));
+    work.post(QStringLiteral("one"), [&done] { done.push_back(-1); });
+    work.wait();
+    QCOMPARE(done.back(), -1);
 }
 
 QTEST_GUILESS_MAIN(TestConversionRun)
