@@ -593,9 +593,9 @@ void phpBBAppendFinishingSql(ConversionRun &run)
         std::sort(c.privateForums.begin(), c.privateForums.end());
         if (!c.privateForums.isEmpty())
             run.DisplayInfo(QString::number(c.privateForums.size())
-                                + QStringLiteral(" private forums: add the members who may read them to the phpBB group "
-                                                 "Private Discus Areas")
-                                + CrLf,
+                                + (c.privateForums.size() == 1 ? QStringLiteral(" private forum: add the members who may read it")
+                                                               : QStringLiteral(" private forums: add the members who may read them"))
+                                + QStringLiteral(" to the phpBB group Private Discus Areas") + CrLf,
                             true, true);
         static const QRegularExpression plainExtension(QStringLiteral("^[a-z0-9]{1,20}$"));
         for (auto it = run.AttachmentExtensions.cbegin(); it != run.AttachmentExtensions.cend(); ++it) {
