@@ -415,9 +415,41 @@ qsizetype IndexOfText(QStringView text, QStringView needle, qsizetype from)
         reached[k] = targets.reached[folded[k]];
     }
     const char16_t *d = text.utf16();
+    const qsizetype last = n - m;
+
+    // A needle character that only itself matches (not a letter, nothing folds to it) is
+    // searched for with Qt's fast scan, the rarer in HTML the better ("!" of "<!--" rather
+    // than "<"); every copy of the needle holds it, so each place it is found, in text
+    // order, is checked as a whole.
+    qsizetype anchor = -1;
+    int anchorRank = -1;
+    for (qsizetype k = 0; k < m; ++k) {
+        const char16_t c = folded[k];
+        if ((c >= u'a' && c <= u'z') || reached[k])
+            continue;
+        const int rank = c == u'!' ? 2 : (c == u'<' || c == u'>' || c == u' ' || c == u'=' || c == u'"' || c == u'/') ? 0 : 1;
+        if (rank > anchorRank) {
+            anchor = k;
+            anchorRank = rank;
+        }
+    }
+    if (anchor > 0) {
+        const QStringView scanned(d, last + anchor + 1);
+        for (qsizetype j = from + anchor;; ++j) {
+            j = scanned.indexOf(QChar(folded[anchor]), j);
+            if (j < 0)
+                return -1;
+            const qsizetype i = j - anchor;
+            qsizetype k = 0;
+            while (k < m && (k == anchor || foldsTo(d[i + k], folded[k], reached[k])))
+                ++k;
+            if (k == m)
+                return i;
+        }
+    }
+
     const char16_t first = folded[0];
     const bool firstIsLetter = first >= u'a' && first <= u'z';
-    const qsizetype last = n - m;
     qsizetype i = from;
     while (i <= last) {
         // The next place the first character can match.

@@ -220,6 +220,10 @@ void TestTextCleaning::caseInsensitiveSearchAsQtDoes_data()
     QTest::newRow("needle at the very end") << QStringLiteral("xyz-->") << QStringLiteral("-->");
     QTest::newRow("needle longer than text") << QStringLiteral("<b") << QStringLiteral("<b>");
     QTest::newRow("single character") << QStringLiteral("a>b>C") << QStringLiteral("c");
+    // The search starts from a character inside the needle ("!", "]"): near misses, and
+    // copies of that character too close to the start or the end of the text.
+    QTest::newRow("comment markers") << QStringLiteral("!<!-- <!--nAME <!-K <!--Name--><!--name-->!") << QStringLiteral("<!--name-->");
+    QTest::newRow("inner character near the ends") << QStringLiteral("]0000]x color=FF0000] color=ff0000]]") << QStringLiteral("color=ff0000]");
 }
 
 void TestTextCleaning::caseInsensitiveSearchAsQtDoes()
