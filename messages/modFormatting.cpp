@@ -447,6 +447,82 @@ QString CloseTagBracket(ConversionRun &run, const QString &text, const QString &
     return out;
 }
 
+namespace {
+
+// The literal replacements, in this order ("size= " lost its blank with the font tags'
+// clean-up, which alone may hold it). A "</font>" still here closes no converted tag (a
+// font tag of another kind, or none at all): it goes, as its opening tag goes with the
+// other tags, instead of leaving a stray "[/font]".
+constexpr int LiteralCount = 13;
+const char16_t *const Literals[LiteralCount][2] = {
+    {u"<b>", u"[b]"},
+    {u"<center>", u"[center]"},
+    {u"<font face=", u"[font="},
+    {u"<font size=", u"[size="},
+    {u"<font color=", u"[color="},
+    {u"color=ff0000]", u"color=red]"},
+    {u"color=000000]", u"color=black]"},
+    {u"</b>", u"[/b]"},
+    {u"</font>", u""},
+    {u"</color>", u"[/color]"},
+    {u"</size>", u"[/size]"},
+    {u"</center>", u"[/center]"},
+    {u"[/colo]", u"[/color]"},
+};
+
+// Whether writing `by` in place of some text can make a copy of needle that was not
+// there before: the copy would have to overlap what was written (hold it, lie in it, or
+// share a start or an end with it), or, when nothing is written, join the two sides.
+bool canForm(QStringView needle, QStringView by)
+{
+    if (by.isEmpty() || needle.contains(by, Qt::CaseInsensitive) || by.contains(needle, Qt::CaseInsensitive))
+        return true;
+    for (qsizetype a = 1; a < qMin(needle.size(), by.size()); ++a)
+        if (needle.right(a).compare(by.left(a), Qt::CaseInsensitive) == 0
+            || needle.left(a).compare(by.right(a), Qt::CaseInsensitive) == 0)
+            return true;
+    return false;
+}
+
+struct LiteralPlan {
+    bool forms[LiteralCount][LiteralCount] = {}; // [j][k]: pass j's replacement can form needle k
+    LiteralPlan()
+    {
+        for (int j = 0; j < LiteralCount; ++j)
+            for (int k = j + 1; k < LiteralCount; ++k)
+                forms[j][k] = canForm(QStringView(Literals[k][0]), QStringView(Literals[j][1]));
+    }
+};
+
+} // namespace
+
+void ReplaceFormattingLiterals(QString &text)
+{
+    static const LiteralPlan plan;
+    // One sweep finds the needles whose first three characters occur (letter case ignored,
+    // as the search ignores it); only those, and those an earlier pass may have formed,
+    // are searched for. The result is that of all the passes in order.
+    quint32 mayOccur = 0;
+    const char16_t *d = reinterpret_cast<const char16_t *>(text.utf16());
+    for (qsizetype i = 0; i + 2 < text.size(); ++i) {
+        const char16_t a = FoldedAscii(d[i]);
+        if (a != u'<' && a != u'c' && a != u'[')
+            continue;
+        const char16_t b = FoldedAscii(d[i + 1]), c = FoldedAscii(d[i + 2]);
+        for (int k = 0; k < LiteralCount; ++k)
+            if (Literals[k][0][0] == a && Literals[k][0][1] == b && Literals[k][0][2] == c)
+                mayOccur |= 1u << k;
+    }
+    bool replaced[LiteralCount] = {};
+    for (int k = 0; k < LiteralCount; ++k) {
+        bool search = mayOccur & (1u << k);
+        for (int j = 0; j < k && !search; ++j)
+            search = replaced[j] && plan.forms[j][k];
+        if (search)
+            replaced[k] = ReplaceText(text, Literals[k][0], Literals[k][1]);
+    }
+}
+
 QString DiscusProcessFormatting(ConversionRun &run, const QString &text)
 {
     QString out;
@@ -485,27 +561,8 @@ QString DiscusProcessFormatting(ConversionRun &run, const QString &text)
         out = CloseTagBracket(run, out, FaceOpen);
         out = CloseTagBracket(run, out, ColorOpen);
 
-        // 5. The literal replacements, in this order ("size= " lost its blank with the
-        // font tags' clean-up, which alone may hold it). A "</font>" still here closes no
-        // converted tag (a font tag of another kind, or none at all): it goes, as its
-        // opening tag goes with the other tags, instead of leaving a stray "[/font]".
-        static const char16_t *const replacements[][2] = {
-            {u"<b>", u"[b]"},
-            {u"<center>", u"[center]"},
-            {u"<font face=", u"[font="},
-            {u"<font size=", u"[size="},
-            {u"<font color=", u"[color="},
-            {u"color=ff0000]", u"color=red]"},
-            {u"color=000000]", u"color=black]"},
-            {u"</b>", u"[/b]"},
-            {u"</font>", u""},
-            {u"</color>", u"[/color]"},
-            {u"</size>", u"[/size]"},
-            {u"</center>", u"[/center]"},
-            {u"[/colo]", u"[/color]"},
-        };
-        for (const auto &r : replacements)
-            ReplaceText(out, r[0], r[1]);
+        // 5. The literal replacements (see ReplaceFormattingLiterals).
+        ReplaceFormattingLiterals(out);
     });
     run.CvDoEvents();
     return ok ? out : QString();

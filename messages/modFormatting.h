@@ -24,3 +24,6 @@ QString CloseTagBracket(ConversionRun &run, const QString &text, const QString &
 // The post body with its bold, centre and font tags turned into BBCode; tags it does not
 // convert are left for RemoveTagInformation. Trap "DiscusProcessFormatting()" (returns "").
 QString DiscusProcessFormatting(ConversionRun &run, const QString &text);
+// The last step of DiscusProcessFormatting: the literal replacements of the remaining HTML
+// font, bold and centring tags by BBCode, each over the result of the one before.
+void ReplaceFormattingLiterals(QString &text);

@@ -473,15 +473,17 @@ qsizetype IndexOfText(QStringView text, QStringView needle, qsizetype from)
     return -1;
 }
 
-void ReplaceText(QString &text, QStringView needle, QStringView replacement)
+bool ReplaceText(QString &text, QStringView needle, QStringView replacement)
 {
     if (needle.isEmpty() || needle.size() > 64 || !isAscii(needle)) {
-        text.replace(needle.toString(), replacement.toString(), Qt::CaseInsensitive);
-        return;
+        const bool found = text.contains(needle, Qt::CaseInsensitive);
+        if (found)
+            text.replace(needle.toString(), replacement.toString(), Qt::CaseInsensitive);
+        return found;
     }
     qsizetype at = IndexOfText(text, needle, 0);
     if (at < 0)
-        return;
+        return false;
     QString out;
     out.reserve(text.size() + (replacement.size() > needle.size() ? 4 * (replacement.size() - needle.size()) : 0));
     qsizetype copied = 0;
@@ -493,6 +495,15 @@ void ReplaceText(QString &text, QStringView needle, QStringView replacement)
     }
     out.append(QStringView(text).mid(copied));
     text = std::move(out);
+    return true;
+}
+
+char16_t FoldedAscii(char16_t c)
+{
+    if (c < 0x80)
+        return asciiFolded(c);
+    const char32_t f = QChar::toCaseFolded(char32_t(c));
+    return f < 0x80 ? char16_t(f) : 0;
 }
 
 QString FitColumnText(const QString &text, int maxChars)

@@ -37,9 +37,14 @@ QString GetTextBetween(const QString &text, const QString &startMarker, const QS
 // ASCII; any other needle goes to Qt.
 qsizetype IndexOfText(QStringView text, QStringView needle, qsizetype from = 0);
 inline bool ContainsText(QStringView text, QStringView needle) { return IndexOfText(text, needle) >= 0; }
-// Every copy of needle, left to right and not overlapping, replaced (removed).
-void ReplaceText(QString &text, QStringView needle, QStringView replacement);
-inline void RemoveText(QString &text, QStringView needle) { ReplaceText(text, needle, QStringView()); }
+// The ASCII character c matches when letter case is ignored (A-Z as a-z, and the few
+// characters outside ASCII that fold to an ASCII one, as the searches fold them); 0 for
+// any other character.
+char16_t FoldedAscii(char16_t c);
+// Every copy of needle, left to right and not overlapping, replaced (removed); true when
+// there was one.
+bool ReplaceText(QString &text, QStringView needle, QStringView replacement);
+inline bool RemoveText(QString &text, QStringView needle) { return ReplaceText(text, needle, QStringView()); }
 
 // A text for a phpBB3 column of at most maxChars characters (names, titles and subjects
 // are varchar(255)): cut at maxChars without splitting a surrogate pair or one of the

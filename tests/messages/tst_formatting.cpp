@@ -4,7 +4,10 @@
 #include "output/TextCleaning.h"
 #include "tests/boards/BoardFixture.h"
 
+#include <QRandomGenerator>
 #include <QtTest>
+
+#include <iterator>
 
 using namespace qbboards;
 
@@ -20,6 +23,7 @@ private slots:
     void closeTagBracket_data();
     void closeTagBracket();
     void pairing();
+    void literalsAsPassesInOrder();
 };
 
 void TestFormatting::conversion_data()
@@ -167,6 +171,38 @@ void TestFormatting::pairing()
 
     QVERIFY(!PairFontTags(QStringLiteral("<font a>x"), pairs));
     QVERIFY(!PairFontTags(QStringLiteral("x</font>"), pairs));
+}
+
+// The literal replacements give what the thirteen passes give one after the other, also
+// where a pass forms a copy that an earlier text did not hold: a removed "</font>" that
+// joins two halves, "[color=" followed by "ff0000]", letters in any case and characters
+// outside ASCII that fold to ASCII (the long s, the Kelvin sign).
+void TestFormatting::literalsAsPassesInOrder()
+{
+    static const char16_t *const passes[][2] = {
+        {u"<b>", u"[b]"}, {u"<center>", u"[center]"}, {u"<font face=", u"[font="}, {u"<font size=", u"[size="},
+        {u"<font color=", u"[color="}, {u"color=ff0000]", u"color=red]"}, {u"color=000000]", u"color=black]"},
+        {u"</b>", u"[/b]"}, {u"</font>", u""}, {u"</color>", u"[/color]"}, {u"</size>", u"[/size]"},
+        {u"</center>", u"[/center]"}, {u"[/colo]", u"[/color]"},
+    };
+    const char16_t *const pieces[] = {u"<b>", u"</b>", u"<", u"</", u"</font>", u"<font ", u"face=", u"size=", u"color=",
+                                      u"COLOR=", u"ff0000]", u"000000]", u"]", u"[/colo", u"[/", u"col", u"or>", u"o]",
+                                      u"<center>", u"</cen", u"ter>", u"</size>", u"</color>", u"<B", u">", u"c", u"x ",
+                                      u"\u017Fize=", u"\u212A", u"font", u"/colo]", u"/size>", u"/color>", u"/center>", u"["};
+    QRandomGenerator random(20261208);
+    for (int round = 0; round < 20000; ++round) {
+        QString text;
+        const int count = 1 + int(random.bounded(12));
+        for (int i = 0; i < count; ++i)
+            text += QString::fromUtf16(pieces[random.bounded(int(std::size(pieces)))]);
+        QString expected = text;
+        for (const auto &pass : passes)
+            ReplaceText(expected, pass[0], pass[1]);
+        QString actual = text;
+        ReplaceFormattingLiterals(actual);
+        if (actual != expected)
+            QFAIL(qPrintable(QStringLiteral("%1 gave %2 instead of %3").arg(text, actual, expected)));
+    }
 }
 
 QTEST_GUILESS_MAIN(TestFormatting)
