@@ -475,11 +475,9 @@ qsizetype IndexOfText(QStringView text, QStringView needle, qsizetype from)
 
 bool ReplaceText(QString &text, QStringView needle, QStringView replacement)
 {
-    if (needle.isEmpty() || needle.size() > 64 || !isAscii(needle)) {
-        const bool found = text.contains(needle, Qt::CaseInsensitive);
-        if (found)
-            text.replace(needle.toString(), replacement.toString(), Qt::CaseInsensitive);
-        return found;
+    if (needle.isEmpty()) { // Qt's meaning: the replacement goes before every character
+        text.replace(QString(), replacement.toString(), Qt::CaseInsensitive);
+        return true;
     }
     qsizetype at = IndexOfText(text, needle, 0);
     if (at < 0)
