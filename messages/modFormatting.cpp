@@ -429,7 +429,9 @@ bool PairFontTags(const QString &text, QVector<FontTagPair> &pairs)
     return true;
 }
 
-QString CloseTagBracket(ConversionRun &run, const QString &text, const QString &opener)
+namespace {
+
+QString closeTagBracket(const QString &text, const QString &opener)
 {
     QString out = text;
     qsizetype from = 0;
@@ -442,8 +444,16 @@ QString CloseTagBracket(ConversionRun &run, const QString &text, const QString &
             break;
         out[bracket] = QLatin1Char(']');
         from = bracket;
-        run.CvDoEvents();
     }
+    return out;
+}
+
+} // namespace
+
+QString CloseTagBracket(ConversionRun &run, const QString &text, const QString &opener)
+{
+    const QString out = closeTagBracket(text, opener);
+    run.CvDoEvents();
     return out;
 }
 
@@ -523,47 +533,51 @@ void ReplaceFormattingLiterals(QString &text)
     }
 }
 
+QString FormattedPostText(const QString &text, bool convertAllFormatting)
+{
+    QString out = convertAllFormatting ? FormattingConverter(text).run() : text;
+
+    // 1. Closing font tags become the BBCode closing tag of their opening tag's kind,
+    // in place: "[/size]", "[/font]" and "[/colo]" have the length of "</font>", so
+    // the stored positions stay valid ("[/colo]" is widened at the end). An opening
+    // tag that nothing closes has no closing tag to rewrite: it is skipped, and the
+    // unbalanced post is converted like any other.
+    QVector<FontTagPair> pairs;
+    if (PairFontTags(out, pairs)) {
+        for (const FontTagPair &pair : std::as_const(pairs)) {
+            if (pair.close < 0)
+                continue;
+            const QStringView tag = QStringView(out).mid(pair.open);
+            QString closing;
+            if (tag.startsWith(SizeOpen, Qt::CaseInsensitive))
+                closing = QStringLiteral("[/size]");
+            else if (tag.startsWith(FaceOpen, Qt::CaseInsensitive))
+                closing = QStringLiteral("[/font]");
+            else if (tag.startsWith(ColorOpen, Qt::CaseInsensitive))
+                closing = QStringLiteral("[/colo]");
+            if (!closing.isEmpty())
+                out.replace(pair.close, FontClose.size(), closing);
+        }
+    }
+
+    // 2-3. Quotes, relative sizes and size values inside the font tags.
+    out = cleanFontTags(out);
+
+    // 4. The opening tags' ">" becomes "]".
+    out = closeTagBracket(out, SizeOpen);
+    out = closeTagBracket(out, FaceOpen);
+    out = closeTagBracket(out, ColorOpen);
+
+    // 5. The literal replacements (see ReplaceFormattingLiterals).
+    ReplaceFormattingLiterals(out);
+    return out;
+}
+
 QString DiscusProcessFormatting(ConversionRun &run, const QString &text)
 {
     QString out;
-    const bool ok = run.Trap(QStringLiteral("DiscusProcessFormatting()"), [&] {
-        out = run.settings.ConvertAllFormatting ? FormattingConverter(text).run() : text;
-
-        // 1. Closing font tags become the BBCode closing tag of their opening tag's kind,
-        // in place: "[/size]", "[/font]" and "[/colo]" have the length of "</font>", so
-        // the stored positions stay valid ("[/colo]" is widened at the end). An opening
-        // tag that nothing closes has no closing tag to rewrite: it is skipped, and the
-        // unbalanced post is converted like any other.
-        QVector<FontTagPair> pairs;
-        if (PairFontTags(out, pairs)) {
-            for (const FontTagPair &pair : std::as_const(pairs)) {
-                if (pair.close < 0)
-                    continue;
-                const QStringView tag = QStringView(out).mid(pair.open);
-                QString closing;
-                if (tag.startsWith(SizeOpen, Qt::CaseInsensitive))
-                    closing = QStringLiteral("[/size]");
-                else if (tag.startsWith(FaceOpen, Qt::CaseInsensitive))
-                    closing = QStringLiteral("[/font]");
-                else if (tag.startsWith(ColorOpen, Qt::CaseInsensitive))
-                    closing = QStringLiteral("[/colo]");
-                if (!closing.isEmpty())
-                    out.replace(pair.close, FontClose.size(), closing);
-                run.CvDoEvents();
-            }
-        }
-
-        // 2-3. Quotes, relative sizes and size values inside the font tags.
-        out = cleanFontTags(out);
-
-        // 4. The opening tags' ">" becomes "]".
-        out = CloseTagBracket(run, out, SizeOpen);
-        out = CloseTagBracket(run, out, FaceOpen);
-        out = CloseTagBracket(run, out, ColorOpen);
-
-        // 5. The literal replacements (see ReplaceFormattingLiterals).
-        ReplaceFormattingLiterals(out);
-    });
+    const bool ok = run.Trap(QStringLiteral("DiscusProcessFormatting()"),
+                             [&] { out = FormattedPostText(text, run.settings.ConvertAllFormatting); });
     run.CvDoEvents();
     return ok ? out : QString();
 }

@@ -24,6 +24,9 @@ QString CloseTagBracket(ConversionRun &run, const QString &text, const QString &
 // The post body with its bold, centre and font tags turned into BBCode; tags it does not
 // convert are left for RemoveTagInformation. Trap "DiscusProcessFormatting()" (returns "").
 QString DiscusProcessFormatting(ConversionRun &run, const QString &text);
+// What DiscusProcessFormatting does, without its trap and without yielding to events,
+// so that it may run on any thread; convertAllFormatting is the run's setting.
+QString FormattedPostText(const QString &text, bool convertAllFormatting);
 // The last step of DiscusProcessFormatting: the literal replacements of the remaining HTML
 // font, bold and centring tags by BBCode, each over the result of the one before.
 void ReplaceFormattingLiterals(QString &text);

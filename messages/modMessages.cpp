@@ -16,8 +16,11 @@
 #include "output/phpBBStoredText.h"
 #include "run/ConversionRun.h"
 #include "run/IdLimits.h"
+#include "run/ParallelWork.h"
 
+#include <exception>
 #include <limits>
+#include <vector>
 
 namespace {
 
@@ -99,7 +102,6 @@ void DiscusProcessPostsOnPage(ConversionRun &run, const QString &pagePath, const
         return;
     run.Trap(QStringLiteral("DiscusProcessPostsOnPage()"), [&] {
         PageAttachmentRows attachments(run);
-        QStringList postRows;
         const int level = qBound(0, run.CurrentLevel, run.dataIndex.upperBound());
         const QString indent = run.indent(1);
 
@@ -195,56 +197,103 @@ void DiscusProcessPostsOnPage(ConversionRun &run, const QString &pagePath, const
             run.CvDoEvents();
         }
 
-        // Then each post is converted and numbered in the order its row is written.
+        // Then each post is numbered in the order its row is written, and what touches the
+        // run (attachments, links, images) is done in that order; the rest of its text's
+        // conversion and its row need only the post, so a ready post is converted on a
+        // free core while the next one is prepared.
+        struct PostConversion {
+            const PagePost *page = nullptr;
+            qint32 postId = 0;
+            bool hasAttachment = false;
+            QVector<phpBBInlineAttachment> inlineAttachments;
+            QString text; // after attachments, links and images
+            QString row;
+            QString failedIn; // the trap that reports error
+            std::exception_ptr error;
+        };
         const int total = pagePosts.size();
+        std::vector<PostConversion> conversions{size_t(total)};
+        const bool allFormatting = run.settings.ConvertAllFormatting;
+        ParallelItems converting([&](int i) {
+            PostConversion &c = conversions[size_t(i)];
+            const PagePost &p = *c.page;
+            c.failedIn = QStringLiteral("DiscusProcessFormatting()");
+            try {
+                QString text = FormattedPostText(c.text, allFormatting);
+                c.failedIn = QStringLiteral("DiscusProcessPostsOnPage()");
+                // References of "<" and ">" survive the tag removal as references; now they
+                // become the characters, which the stored form escapes once.
+                text = EncodeSpecialCharacters(ResolveAngleReferences(RemoveTagInformation(text)));
+
+                clsTblPosts row;
+                row.post_id = c.postId;
+                row.topic_id = topicId;
+                row.forum_id = forumId;
+                row.poster_id = p.posterId;
+                row.icon_id = 0;
+                row.poster_ip = FitColumnText(topicNumber + QLatin1Char('^') + pageNumber + QLatin1Char('^') + p.number, 40);
+                row.post_time = p.time;
+                row.post_reported = 0;
+                row.enable_bbcode = 1;
+                row.enable_smilies = 1;
+                row.enable_magic_url = 1;
+                row.enable_sig = 1;
+                row.post_username = FitColumnText(phpBBEscapeRowText(p.name));
+                // The topic's title on its first post, "Re: " and the title on the replies.
+                row.post_subject = phpBBPostSubject(pageName, i > 0);
+                // phpBB's stored form, which it renders without parsing the text again.
+                row.post_text = phpBBStoredText(text, allFormatting);
+                if (!c.inlineAttachments.isEmpty())
+                    row.post_text = phpBBStoredInlineAttachments(row.post_text, c.inlineAttachments);
+                row.bbcode_uid = phpBBBbcodeUid();
+                c.failedIn = QStringLiteral("MD5HashString()");
+                row.post_checksum = MD5Hex(Windows1252Bytes(text, '?'));
+                c.failedIn = QStringLiteral("DiscusProcessPostsOnPage()");
+                row.post_attachment = c.hasAttachment ? 1 : 0;
+                row.post_postcount = 1;
+                row.post_visibility = 1;
+                c.row = row.BuildString();
+                c.failedIn.clear();
+            } catch (...) {
+                c.error = std::current_exception();
+            }
+        });
         for (int i = 0; i < total; ++i) {
-            const PagePost &p = pagePosts.at(newestFirst ? total - 1 - i : i);
-            QString text = GetTextBetween(p.post, QStringLiteral("<!--Text-->"), QStringLiteral("<!--/Text-->"));
-            const qint32 postId = NextId(run.PostIdCounter, MaxRowId, "post ids");
-            run.CurrentPosterId = p.posterId;
+            PostConversion &c = conversions[size_t(i)];
+            c.page = &pagePosts.at(newestFirst ? total - 1 - i : i);
+            c.text = GetTextBetween(c.page->post, QStringLiteral("<!--Text-->"), QStringLiteral("<!--/Text-->"));
+            c.postId = NextId(run.PostIdCounter, MaxRowId, "post ids");
+            run.CurrentPosterId = c.page->posterId;
             run.CurrentPostHasAttachment = false;
             run.CurrentPostInline.clear();
-            ProcessAttachments(run, text, p.posterId);
-            text = DiscusProcessLinks(run, text, run.PageCounter, forumId);
-            text = ProcessImages(run, text);
-            text = DiscusProcessFormatting(run, text);
-            // References of "<" and ">" survive the tag removal as references; now they
-            // become the characters, which the stored form escapes once.
-            text = EncodeSpecialCharacters(ResolveAngleReferences(RemoveTagInformation(text)));
-
-            clsTblPosts row;
-            row.post_id = postId;
-            row.topic_id = topicId;
-            row.forum_id = forumId;
-            row.poster_id = p.posterId;
-            row.icon_id = 0;
-            row.poster_ip = FitColumnText(topicNumber + QLatin1Char('^') + pageNumber + QLatin1Char('^') + p.number, 40);
-            row.post_time = p.time;
-            row.post_reported = 0;
-            row.enable_bbcode = 1;
-            row.enable_smilies = 1;
-            row.enable_magic_url = 1;
-            row.enable_sig = 1;
-            row.post_username = FitColumnText(phpBBEscapeRowText(p.name));
-            // The topic's title on its first post, "Re: " and the title on the replies.
-            row.post_subject = phpBBPostSubject(pageName, i > 0);
-            // phpBB's stored form, which it renders without parsing the text again.
-            row.post_text = phpBBStoredText(text, run.settings.ConvertAllFormatting);
-            if (!run.CurrentPostInline.isEmpty())
-                row.post_text = phpBBStoredInlineAttachments(row.post_text, run.CurrentPostInline);
-            row.bbcode_uid = phpBBBbcodeUid();
-            row.post_checksum = MD5HashString(run.host, text);
-            row.post_attachment = run.CurrentPostHasAttachment ? 1 : 0;
-            row.post_postcount = 1;
-            row.post_visibility = 1;
-            postRows.append(row.BuildString());
-            if (run.CurrentPostHasAttachment)
+            ProcessAttachments(run, c.text, c.page->posterId);
+            c.text = DiscusProcessLinks(run, c.text, run.PageCounter, forumId);
+            c.text = ProcessImages(run, c.text);
+            c.hasAttachment = run.CurrentPostHasAttachment;
+            c.inlineAttachments = run.CurrentPostInline;
+            if (c.hasAttachment)
                 run.TopicHasAttachment = true;
 
             if (run.stopped())
                 return;
+            converting.add();
             run.CvDoEvents();
         }
+        converting.finish();
+
+        // A failure is reported as its post's own step would have reported it, and the
+        // page is not written.
+        QStringList postRows;
+        for (PostConversion &c : conversions) {
+            if (c.error) {
+                if (c.failedIn == QLatin1String("DiscusProcessPostsOnPage()"))
+                    std::rethrow_exception(c.error);
+                run.Trap(c.failedIn, [&] { std::rethrow_exception(c.error); });
+                return;
+            }
+            postRows.append(std::move(c.row));
+        }
+        run.CvDoEvents();
 
         const int count = postRows.size();
         DataIndexLevel &L = run.dataIndex.at(level);

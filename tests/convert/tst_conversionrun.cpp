@@ -2,6 +2,7 @@
 // the logs, and two runs in a row.
 #include "convert/ConvertController.h"
 #include "run/BackgroundWork.h"
+#include "run/ParallelWork.h"
 #include "run/ConversionRun.h"
 #include "tests/support/TestSupport.h"
 
@@ -11,6 +12,8 @@
 #include <QtTest>
 
 #include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <thread>
 
 namespace {
@@ -122,6 +125,8 @@ private slots:
     void progressAreaStartsOverAtItsBound();
     void cancelDisablesItselfAndShowsBusy();
     void backgroundJobsRunInOrderThroughAFullQueue();
+    void parallelItemsRunEveryItemOnce_data();
+    void parallelItemsRunEveryItemOnce();
 };
 
 void TestConversionRun::refusesMissingInputs_data()
@@ -342,6 +347,49 @@ void TestConversionRun::backgroundJobsRunInOrderThroughAFullQueue()
     work.post(QStringLiteral("one"), [&done] { done.push_back(-1); });
     work.wait();
     QCOMPARE(done.back(), -1);
+}
+
+void TestConversionRun::parallelItemsRunEveryItemOnce_data()
+{
+    QTest::addColumn<int>("items");
+    QTest::addColumn<int>("pauseEvery"); // the caller pauses before every such item (0: never)
+    QTest::addColumn<bool>("finishEarly"); // finish() before the last items are handed over
+    QTest::newRow("none") << 0 << 0 << false;
+    QTest::newRow("one") << 1 << 0 << false;
+    QTest::newRow("a page, handed over at once") << 25 << 0 << false;
+    QTest::newRow("helper falls asleep between items") << 40 << 3 << false;
+    QTest::newRow("many") << 5000 << 500 << false;
+    QTest::newRow("stopped half way") << 200 << 50 << true;
+}
+
+// Whether the helper is awake, asleep or not started when an item is handed over, every
+// item handed over runs exactly once and has run when finish() returns; items not handed
+// over never run.
+void TestConversionRun::parallelItemsRunEveryItemOnce()
+{
+    QFETCH(int, items);
+    QFETCH(int, pauseEvery);
+    QFETCH(bool, finishEarly);
+    const int handedOver = finishEarly ? items / 2 : items;
+    std::vector<std::atomic<int>> runs(size_t(items) + 1);
+    std::vector<int> values(size_t(items) + 1, 0); // each written by the item's own call
+    {
+        ParallelItems work([&](int i) {
+            runs[size_t(i)].fetch_add(1);
+            values[size_t(i)] = i * 2;
+        });
+        for (int i = 0; i < handedOver; ++i) {
+            if (pauseEvery > 0 && i % pauseEvery == 0)
+                std::this_thread::sleep_for(std::chrono::milliseconds(2));
+            work.add();
+        }
+        work.finish();
+        for (int i = 0; i < items; ++i) {
+            QCOMPARE(runs[size_t(i)].load(), i < handedOver ? 1 : 0);
+            QCOMPARE(values[size_t(i)], i < handedOver ? i * 2 : 0);
+        }
+    }
+    QCOMPARE(runs[size_t(items)].load(), 0);
 }
 
 QTEST_GUILESS_MAIN(TestConversionRun)

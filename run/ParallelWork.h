@@ -1,0 +1,41 @@
+#pragma once
+// Independent items worked on by the calling thread and a free thread of Qt's global
+// pool at once. Items are handed over one by one as the caller makes them ready, so the
+// helper starts on the first while the caller still prepares the next. Waking a sleeping
+// thread costs system calls worth several items, so the helper waits for the next item
+// a short while awake before it sleeps.
+#include <QSemaphore>
+
+#include <atomic>
+#include <condition_variable>
+#include <functional>
+#include <mutex>
+
+class ParallelItems {
+public:
+    // body(i) is called once for every item i handed over, on either thread, in any
+    // order and at the same time as other items: it must not touch shared state, nor throw.
+    explicit ParallelItems(std::function<void(int)> body);
+    ~ParallelItems(); // finish()
+
+    // The next item (numbered from 0) is ready: the caller must not touch it any more.
+    void add();
+    // Works on the items not taken yet, and returns once every item handed over is done.
+    void finish();
+
+private:
+    bool claim(int &item);
+    bool mayClaim() const { return m_next.load() < m_ready.load() || m_closed.load(); }
+    void help();
+
+    std::function<void(int)> m_body;
+    std::atomic<int> m_ready{0};
+    std::atomic<int> m_next{0};
+    std::atomic<bool> m_closed{false};
+    std::atomic<bool> m_sleeping{false};
+    std::mutex m_mutex; // guards the helper's going to sleep
+    std::condition_variable m_more;
+    bool m_helping = false;
+    bool m_finished = false;
+    QSemaphore m_helperDone;
+};
