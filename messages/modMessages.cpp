@@ -142,6 +142,66 @@ void DiscusProcessPostsOnPage(ConversionRun &run, const QString &pagePath, const
             qint32 posterId = 0, time = 0;
         };
         QVector<PagePost> pagePosts;
+
+        // A post's conversion after its attachments, links and images needs only the post:
+        // formatting, stored form, checksum and row are done by `converting`, on a spare
+        // core while the run prepares the next post.
+        struct PostConversion {
+            const PagePost *page = nullptr;
+            qint32 postId = 0;
+            bool hasAttachment = false;
+            QVector<phpBBInlineAttachment> inlineAttachments;
+            QString text; // after attachments, links and images
+            QString row;
+            QString failedIn; // the trap that reports error
+            std::exception_ptr error;
+        };
+        std::vector<PostConversion> conversions; // sized once the page's posts are cut
+        const bool allFormatting = run.settings.ConvertAllFormatting;
+        ParallelItems converting([&](int i) {
+            PostConversion &c = conversions[size_t(i)];
+            const PagePost &p = *c.page;
+            c.failedIn = QStringLiteral("DiscusProcessFormatting()");
+            try {
+                QString text = FormattedPostText(c.text, allFormatting);
+                c.failedIn = QStringLiteral("DiscusProcessPostsOnPage()");
+                // References of "<" and ">" survive the tag removal as references; now they
+                // become the characters, which the stored form escapes once.
+                text = EncodeSpecialCharacters(ResolveAngleReferences(RemoveTagInformation(text)));
+
+                clsTblPosts row;
+                row.post_id = c.postId;
+                row.topic_id = topicId;
+                row.forum_id = forumId;
+                row.poster_id = p.posterId;
+                row.icon_id = 0;
+                row.poster_ip = FitColumnText(topicNumber + QLatin1Char('^') + pageNumber + QLatin1Char('^') + p.number, 40);
+                row.post_time = p.time;
+                row.post_reported = 0;
+                row.enable_bbcode = 1;
+                row.enable_smilies = 1;
+                row.enable_magic_url = 1;
+                row.enable_sig = 1;
+                row.post_username = FitColumnText(phpBBEscapeRowText(p.name));
+                // The topic's title on its first post, "Re: " and the title on the replies.
+                row.post_subject = phpBBPostSubject(pageName, i > 0);
+                // phpBB's stored form, which it renders without parsing the text again.
+                row.post_text = phpBBStoredText(text, allFormatting);
+                if (!c.inlineAttachments.isEmpty())
+                    row.post_text = phpBBStoredInlineAttachments(row.post_text, c.inlineAttachments);
+                row.bbcode_uid = phpBBBbcodeUid();
+                c.failedIn = QStringLiteral("MD5HashString()");
+                row.post_checksum = MD5Hex(Windows1252Bytes(text, '?'));
+                c.failedIn = QStringLiteral("DiscusProcessPostsOnPage()");
+                row.post_attachment = c.hasAttachment ? 1 : 0;
+                row.post_postcount = 1;
+                row.post_visibility = 1;
+                c.row = row.BuildString();
+                c.failedIn.clear();
+            } catch (...) {
+                c.error = std::current_exception();
+            }
+        });
         qint32 firstTime = 0;
         qint32 firstPagePoster = 0, lastPagePoster = 0;
         bool orderDecided = false, newestFirst = false;
@@ -198,66 +258,10 @@ void DiscusProcessPostsOnPage(ConversionRun &run, const QString &pagePath, const
         }
 
         // Then each post is numbered in the order its row is written, and what touches the
-        // run (attachments, links, images) is done in that order; the rest of its text's
-        // conversion and its row need only the post, so a ready post is converted on a
-        // free core while the next one is prepared.
-        struct PostConversion {
-            const PagePost *page = nullptr;
-            qint32 postId = 0;
-            bool hasAttachment = false;
-            QVector<phpBBInlineAttachment> inlineAttachments;
-            QString text; // after attachments, links and images
-            QString row;
-            QString failedIn; // the trap that reports error
-            std::exception_ptr error;
-        };
+        // run (attachments, links, images) is done in that order; the rest is converted
+        // on the spare core (see converting above) while the next post is prepared.
         const int total = pagePosts.size();
-        std::vector<PostConversion> conversions{size_t(total)};
-        const bool allFormatting = run.settings.ConvertAllFormatting;
-        ParallelItems converting([&](int i) {
-            PostConversion &c = conversions[size_t(i)];
-            const PagePost &p = *c.page;
-            c.failedIn = QStringLiteral("DiscusProcessFormatting()");
-            try {
-                QString text = FormattedPostText(c.text, allFormatting);
-                c.failedIn = QStringLiteral("DiscusProcessPostsOnPage()");
-                // References of "<" and ">" survive the tag removal as references; now they
-                // become the characters, which the stored form escapes once.
-                text = EncodeSpecialCharacters(ResolveAngleReferences(RemoveTagInformation(text)));
-
-                clsTblPosts row;
-                row.post_id = c.postId;
-                row.topic_id = topicId;
-                row.forum_id = forumId;
-                row.poster_id = p.posterId;
-                row.icon_id = 0;
-                row.poster_ip = FitColumnText(topicNumber + QLatin1Char('^') + pageNumber + QLatin1Char('^') + p.number, 40);
-                row.post_time = p.time;
-                row.post_reported = 0;
-                row.enable_bbcode = 1;
-                row.enable_smilies = 1;
-                row.enable_magic_url = 1;
-                row.enable_sig = 1;
-                row.post_username = FitColumnText(phpBBEscapeRowText(p.name));
-                // The topic's title on its first post, "Re: " and the title on the replies.
-                row.post_subject = phpBBPostSubject(pageName, i > 0);
-                // phpBB's stored form, which it renders without parsing the text again.
-                row.post_text = phpBBStoredText(text, allFormatting);
-                if (!c.inlineAttachments.isEmpty())
-                    row.post_text = phpBBStoredInlineAttachments(row.post_text, c.inlineAttachments);
-                row.bbcode_uid = phpBBBbcodeUid();
-                c.failedIn = QStringLiteral("MD5HashString()");
-                row.post_checksum = MD5Hex(Windows1252Bytes(text, '?'));
-                c.failedIn = QStringLiteral("DiscusProcessPostsOnPage()");
-                row.post_attachment = c.hasAttachment ? 1 : 0;
-                row.post_postcount = 1;
-                row.post_visibility = 1;
-                c.row = row.BuildString();
-                c.failedIn.clear();
-            } catch (...) {
-                c.error = std::current_exception();
-            }
-        });
+        conversions.resize(size_t(total));
         for (int i = 0; i < total; ++i) {
             PostConversion &c = conversions[size_t(i)];
             c.page = &pagePosts.at(newestFirst ? total - 1 - i : i);

@@ -1,21 +1,90 @@
 #include "run/ParallelWork.h"
 
-#include <QThreadPool>
+#include <QThread>
+
+#include <condition_variable>
+#include <mutex>
+#include <thread>
 
 #if defined(__x86_64__) || defined(__i386__)
 #include <immintrin.h>
 #define QB_CPU_RELAX() _mm_pause()
 #else
-#include <thread>
 #define QB_CPU_RELAX() std::this_thread::yield()
 #endif
 
-namespace {
-// About 0.1 ms of waiting awake: longer than a caller takes to prepare an item.
-constexpr int AwakeWaitRounds = 2000;
-} // namespace
+// The one spare thread. It takes the items on offer, works on them beside their caller
+// until they are finished, and then waits for the next items.
+class SpareThread {
+public:
+    static SpareThread *instance()
+    {
+        static SpareThread *const spare = QThread::idealThreadCount() > 1 ? new SpareThread : nullptr;
+        return spare;
+    }
 
-ParallelItems::ParallelItems(std::function<void(int)> body) : m_body(std::move(body)) {}
+    void offer(ParallelItems *items)
+    {
+        m_offered.store(items);
+        wake();
+    }
+    // True when the spare thread never took the items; else it has them or had them.
+    bool withdraw(ParallelItems *items) { return m_offered.compare_exchange_strong(items, nullptr); }
+
+    void wake()
+    {
+        if (m_sleeping.load()) {
+            std::lock_guard<std::mutex> lock(m_mutex);
+            m_wake.notify_one();
+        }
+    }
+    // Returns once ready() holds, having waited awake a while first.
+    template <typename Ready>
+    void waitFor(Ready ready)
+    {
+        for (int round = 0; round < AwakeWaitRounds; ++round) {
+            if (ready())
+                return;
+            QB_CPU_RELAX();
+        }
+        // Going to sleep is announced before the last look, and wake() looks at the
+        // announcement after the change it wakes for: one of the two sees the other.
+        std::unique_lock<std::mutex> lock(m_mutex);
+        m_sleeping.store(true);
+        m_wake.wait(lock, ready);
+        m_sleeping.store(false);
+    }
+
+private:
+    // About a millisecond of waiting awake: longer than a caller takes between items, and
+    // between the pages of a board.
+    static constexpr int AwakeWaitRounds = 20000;
+
+    SpareThread()
+    {
+        std::thread([this] {
+            for (;;) {
+                waitFor([this] { return m_offered.load() != nullptr; });
+                if (ParallelItems *items = m_offered.exchange(nullptr))
+                    items->help();
+            }
+        }).detach(); // it sleeps when the program has nothing to offer, and ends with it
+    }
+
+    std::atomic<ParallelItems *> m_offered{nullptr};
+    std::atomic<bool> m_sleeping{false};
+    std::mutex m_mutex; // guards going to sleep
+    std::condition_variable m_wake;
+};
+
+ParallelItems::ParallelItems(std::function<void(int)> body) : m_body(std::move(body))
+{
+    // Offered at once, so the spare thread is at hand when the first item is ready.
+    if (SpareThread *spare = SpareThread::instance()) {
+        spare->offer(this);
+        m_offered = true;
+    }
+}
 
 ParallelItems::~ParallelItems()
 {
@@ -36,42 +105,24 @@ bool ParallelItems::claim(int &item)
 void ParallelItems::add()
 {
     m_ready.fetch_add(1);
-    if (m_helping) {
-        if (m_sleeping.load()) {
-            std::lock_guard<std::mutex> lock(m_mutex);
-            m_more.notify_one();
-        }
-        return;
-    }
-    // The helper is asked for with the first item; without a free pool thread the caller
-    // does every item itself in finish().
-    QThreadPool *const pool = QThreadPool::globalInstance();
-    m_helping = pool->maxThreadCount() > 1 && pool->tryStart([this] { help(); });
+    if (m_offered)
+        SpareThread::instance()->wake();
 }
 
 void ParallelItems::help()
 {
+    SpareThread *const spare = SpareThread::instance();
     for (;;) {
         int item;
         if (claim(item)) {
             m_body(item);
             continue;
         }
-        bool ready = false;
-        for (int round = 0; round < AwakeWaitRounds && !(ready = mayClaim()); ++round)
-            QB_CPU_RELAX();
-        if (!ready) {
-            // Going to sleep is announced before the last look, and add() looks at the
-            // announcement after counting its item: one of the two sees the other.
-            std::unique_lock<std::mutex> lock(m_mutex);
-            m_sleeping.store(true);
-            m_more.wait(lock, [this] { return mayClaim(); });
-            m_sleeping.store(false);
-        }
         if (m_closed.load() && m_next.load() >= m_ready.load())
             break;
+        spare->waitFor([this] { return mayClaim(); });
     }
-    m_helperDone.release();
+    m_helped.release();
 }
 
 void ParallelItems::finish()
@@ -80,13 +131,12 @@ void ParallelItems::finish()
         return;
     m_finished = true;
     m_closed.store(true);
-    if (m_sleeping.load()) {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        m_more.notify_all();
-    }
+    SpareThread *const spare = m_offered ? SpareThread::instance() : nullptr;
+    if (spare)
+        spare->wake();
     int item;
     while (claim(item))
         m_body(item);
-    if (m_helping)
-        m_helperDone.acquire();
+    if (spare && !spare->withdraw(this))
+        m_helped.acquire();
 }

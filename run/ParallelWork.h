@@ -1,15 +1,13 @@
 #pragma once
-// Independent items worked on by the calling thread and a free thread of Qt's global
-// pool at once. Items are handed over one by one as the caller makes them ready, so the
-// helper starts on the first while the caller still prepares the next. Waking a sleeping
-// thread costs system calls worth several items, so the helper waits for the next item
-// a short while awake before it sleeps.
+// Independent items worked on by the calling thread and one spare thread at once. Items
+// are handed over one by one as the caller makes them ready, so the spare thread works on
+// the first while the caller still prepares the next. Waking a sleeping thread costs
+// system calls worth several items, so the spare thread, which lives as long as the
+// program, waits a short while awake for more items before it sleeps.
 #include <QSemaphore>
 
 #include <atomic>
-#include <condition_variable>
 #include <functional>
-#include <mutex>
 
 class ParallelItems {
 public:
@@ -24,18 +22,16 @@ public:
     void finish();
 
 private:
+    friend class SpareThread;
     bool claim(int &item);
     bool mayClaim() const { return m_next.load() < m_ready.load() || m_closed.load(); }
-    void help();
+    void help(); // on the spare thread, until the items are finished
 
     std::function<void(int)> m_body;
     std::atomic<int> m_ready{0};
     std::atomic<int> m_next{0};
     std::atomic<bool> m_closed{false};
-    std::atomic<bool> m_sleeping{false};
-    std::mutex m_mutex; // guards the helper's going to sleep
-    std::condition_variable m_more;
-    bool m_helping = false;
+    bool m_offered = false;
     bool m_finished = false;
-    QSemaphore m_helperDone;
+    QSemaphore m_helped; // the spare thread has left the items
 };
