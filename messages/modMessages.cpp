@@ -152,7 +152,8 @@ void DiscusProcessPostsOnPage(ConversionRun &run, const QString &pagePath, const
             bool hasAttachment = false;
             QVector<phpBBInlineAttachment> inlineAttachments;
             QString text; // after attachments, links and images
-            QString row;
+            QByteArray row; // in UTF-8
+            qsizetype rowCharacters = 0;
             QString failedIn; // the trap that reports error
             std::exception_ptr error;
         };
@@ -196,7 +197,9 @@ void DiscusProcessPostsOnPage(ConversionRun &run, const QString &pagePath, const
                 row.post_attachment = c.hasAttachment ? 1 : 0;
                 row.post_postcount = 1;
                 row.post_visibility = 1;
-                c.row = row.BuildString();
+                const QString line = row.BuildString();
+                c.row = line.toUtf8();
+                c.rowCharacters = line.size();
                 c.failedIn.clear();
             } catch (...) {
                 c.error = std::current_exception();
@@ -287,7 +290,6 @@ void DiscusProcessPostsOnPage(ConversionRun &run, const QString &pagePath, const
 
         // A failure is reported as its post's own step would have reported it, and the
         // page is not written.
-        QStringList postRows;
         for (PostConversion &c : conversions) {
             if (c.error) {
                 if (c.failedIn == QLatin1String("DiscusProcessPostsOnPage()"))
@@ -295,11 +297,10 @@ void DiscusProcessPostsOnPage(ConversionRun &run, const QString &pagePath, const
                 run.Trap(c.failedIn, [&] { std::rethrow_exception(c.error); });
                 return;
             }
-            postRows.append(std::move(c.row));
         }
         run.CvDoEvents();
 
-        const int count = postRows.size();
+        const int count = total;
         DataIndexLevel &L = run.dataIndex.at(level);
         if (newestFirst) {
             L.firstPosterId = lastPagePoster;
@@ -316,8 +317,8 @@ void DiscusProcessPostsOnPage(ConversionRun &run, const QString &pagePath, const
                         + QStringLiteral(" - ") + QString::number(L.firstPostId) + QStringLiteral(" to ")
                         + QString::number(L.lastPostId) + CrLf);
 
-        for (int i = 0; i < count; ++i) {
-            WriteFileLine(run, postRows.at(i), run.posts, QStringLiteral("phpBB3_posts"));
+        for (const PostConversion &c : conversions) {
+            WriteFileLine(run, c.row, c.rowCharacters, run.posts, QStringLiteral("phpBB3_posts"));
             run.CvDoEvents();
         }
         for (const QString &row : std::as_const(attachments.rows))

@@ -53,11 +53,17 @@ void CloseBufferedFile(std::unique_ptr<QFile> &file, const QString &path, QByteA
 
 void WriteFileLine(ConversionRun &run, const QString &line, ImportFile &file, const QString &tableName, bool noSplit)
 {
+    WriteFileLine(run, line.toUtf8(), line.size(), file, tableName, noSplit);
+}
+
+void WriteFileLine(ConversionRun &run, const QByteArray &utf8, qsizetype characters, ImportFile &file,
+                   const QString &tableName, bool noSplit)
+{
     run.Trap(QStringLiteral("WriteFileLine()"), [&] {
         if (!file.stream)
             file.stream = std::make_unique<QByteArray>();
         const qint64 splitSize = run.settings.SplitSize;
-        if (!noSplit && splitSize > 0 && file.charsWritten + line.size() > splitSize) {
+        if (!noSplit && splitSize > 0 && file.charsWritten + characters > splitSize) {
             // The current file is complete (even when it holds no line yet): save it,
             // give it its load statement and go on with the next number.
             CloseBufferedFile(file.out, file.fileName, *file.stream);
@@ -67,11 +73,11 @@ void WriteFileLine(ConversionRun &run, const QString &line, ImportFile &file, co
             ++file.fileNumber;
             file.fileName = file.numbered(file.fileNumber);
         }
-        file.stream->append(line.toUtf8());
+        file.stream->append(utf8);
         file.stream->append("\r\n", 2);
         if (file.stream->size() >= FlushBytes)
             FlushToFile(file.out, file.fileName, *file.stream);
-        file.charsWritten += line.size() + 2;
+        file.charsWritten += characters + 2;
         ++file.rows;
     });
     run.CvDoEvents();

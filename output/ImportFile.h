@@ -16,6 +16,10 @@ void CloseBufferedFile(std::unique_ptr<QFile> &file, const QString &path, QByteA
 // Appends one row (without line end) to the set, starting a new numbered file first when
 // splitting is allowed and the row would pass the run's split size.
 void WriteFileLine(ConversionRun &run, const QString &line, ImportFile &file, const QString &tableName, bool noSplit = false);
+// The same for a row already in UTF-8 (utf8 of a row of `characters` UTF-16 units), so that
+// rows made on another thread are encoded there.
+void WriteFileLine(ConversionRun &run, const QByteArray &utf8, qsizetype characters, ImportFile &file,
+                   const QString &tableName, bool noSplit = false);
 // Completes the set's current file (if it has a stream), appends its load statement when
 // the set has a table name, and releases the stream.
 void CloseImportFile(ConversionRun &run, ImportFile &file);
