@@ -45,7 +45,7 @@ public:
         for (int round = 0; round < AwakeWaitRounds; ++round) {
             if (ready())
                 return;
-            QB_CPU_RELAX();
+            std::this_thread::yield();
         }
         // Going to sleep is announced before the last look, and wake() looks at the
         // announcement after the change it wakes for: one of the two sees the other.
@@ -56,9 +56,10 @@ public:
     }
 
 private:
-    // About a millisecond of waiting awake: longer than a caller takes between items, and
-    // between the pages of a board.
-    static constexpr int AwakeWaitRounds = 20000;
+    // About a millisecond of waiting awake (longer than a caller takes between items, and
+    // between the pages of a board), giving the core up to any thread that needs it on each
+    // round: on a machine of two cores the second thread's file creation runs there too.
+    static constexpr int AwakeWaitRounds = 1000;
 
     SpareThread()
     {
@@ -122,7 +123,7 @@ void ParallelItems::help()
             break;
         spare->waitFor([this] { return mayClaim(); });
     }
-    m_helped.release();
+    m_helped.store(true);
 }
 
 void ParallelItems::finish()
@@ -137,6 +138,11 @@ void ParallelItems::finish()
     int item;
     while (claim(item))
         m_body(item);
+    // The spare thread is at most one item away from leaving.
     if (spare && !spare->withdraw(this))
-        m_helped.acquire();
+        for (int round = 0; !m_helped.load(); ++round)
+            if (round < 1000)
+                QB_CPU_RELAX();
+            else
+                std::this_thread::yield();
 }

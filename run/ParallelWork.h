@@ -3,9 +3,7 @@
 // are handed over one by one as the caller makes them ready, so the spare thread works on
 // the first while the caller still prepares the next. Waking a sleeping thread costs
 // system calls worth several items, so the spare thread, which lives as long as the
-// program, waits a short while awake for more items before it sleeps.
-#include <QSemaphore>
-
+// program, waits a short while awake (yielding the core) for more items before it sleeps.
 #include <atomic>
 #include <functional>
 
@@ -33,5 +31,5 @@ private:
     std::atomic<bool> m_closed{false};
     bool m_offered = false;
     bool m_finished = false;
-    QSemaphore m_helped; // the spare thread has left the items
+    std::atomic<bool> m_helped{false}; // the spare thread has left the items
 };
