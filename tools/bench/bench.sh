@@ -7,12 +7,15 @@
 #   user s, sys s, peak RSS MB
 # A benchmark, not a test: no figure is checked against a limit.
 #
-#   tools/bench/bench.sh [--million] [--load] [--sizes "50000 100000"] [--keep] [work folder]
+#   tools/bench/bench.sh [--million] [--load] [--sizes "50000 100000"] [--keep] [--output-in DIR] [work folder]
 #     --million  also the 1,000,000-post board
 #     --load     also load each script into a private MariaDB holding a fresh phpBB 3.3 board
 #                and print the load time, the warnings and the rows per table
 #     --sizes    the sizes to run (multiples of 500), instead of "50000 100000 200000"
 #     --keep     keep each output folder (by default removed after its line is printed)
+#     --output-in  the folder that receives the output folders instead of the work folder,
+#                e.g. /dev/shm to leave the disk's file creation out of the figures (creating
+#                files on ext4 slows down for minutes after many files were deleted)
 #   work folder  default build/bench; generated boards are kept there and reused
 #
 # Needs build/quillbridge and build/tools/qb-genboard (cmake --build build), /usr/bin/time,
@@ -21,13 +24,14 @@ set -euo pipefail
 cd "$(dirname "$0")/../.."
 root=$(pwd)
 sizes="50000 100000 200000"
-million=0 load=0 keep=0 work=""
+million=0 load=0 keep=0 work="" outputs=""
 while [ $# -gt 0 ]; do
   case "$1" in
     --million) million=1 ;;
     --load) load=1 ;;
     --keep) keep=1 ;;
     --sizes) sizes="$2"; shift ;;
+    --output-in) outputs="$2"; shift ;;
     -*) echo "Unknown option $1" >&2; exit 2 ;;
     *) work="$1" ;;
   esac
@@ -35,6 +39,7 @@ while [ $# -gt 0 ]; do
 done
 [ "$million" -eq 1 ] && sizes="$sizes 1000000"
 work=$(realpath -m "${work:-$root/build/bench}")
+outputs=$(realpath -m "${outputs:-$work}")
 program="$root/build/quillbridge"
 genboard="$root/build/tools/qb-genboard"
 schema="$root/../shared/phpbb/phpbb33-fresh.sql"
@@ -42,7 +47,7 @@ for f in "$program" "$genboard" /usr/bin/time; do
   [ -e "$f" ] || { echo "Missing $f (build first: cmake --build build; scripts/setup.sh)" >&2; exit 2; }
 done
 [ "$load" -eq 0 ] || [ -e "$schema" ] || { echo "Missing $schema" >&2; exit 2; }
-mkdir -p "$work"
+mkdir -p "$work" "$outputs"
 now() { date +%s.%N; }
 calc() { awk "BEGIN { printf \"$1\", $2 }"; }
 
@@ -96,7 +101,7 @@ printf '%9s %8s %10s %9s %7s %9s %7s %8s %7s %9s\n' \
   posts "HTML MB" "baseline s" "wall s" ratio "posts/s" "MB/s" "user s" "sys s" "RSS MB"
 for posts in $sizes; do
   generate "$posts"
-  board="$work/board-$posts" out="$work/output-$posts"
+  board="$work/board-$posts" out="$outputs/output-$posts"
   mapfile -d '' pages < <(find "$board" -name '*.html' -type f -print0 | sort -z)
   # xargs: the page list of a big board is longer than one command line may be.
   bytes=$(printf '%s\0' "${pages[@]}" | xargs -0 cat | wc -c)   # also warms the page cache
