@@ -149,14 +149,17 @@ void SaveRedirectFile(ConversionRun &run, const QString &pagePath, qint32 number
             run.RedirectNewPaths.append(target);
         }
 
-        QString page = run.RedirectTemplate;
-        ReplaceText(page, u"AAAAA", RedirectHtmlText(a));
-        ReplaceText(page, u"BBBBB", RedirectHtmlText(b));
-        ReplaceText(page, u"XXXXX", QString::number(number) + QStringLiteral(".0"));
-        ReplaceText(page, u"CCCCC", RedirectHtmlText(c));
-        ReplaceText(page, u"YYYYY", RedirectNewAddress(run.settings.phpBB3ForumAddr, target).toHtmlEscaped());
-        ReplaceText(page, u"ZZZZZ", run.settings.phpBB3ForumAddr);
-        WriteFileDataInBackground(run, file, asciiHtml(page));
+        // The page is filled in on the second thread, which writes it.
+        WriteFileDataInBackground(run, file, [page = run.RedirectTemplate, a, b, c, number, target,
+                                              forumAddress = run.settings.phpBB3ForumAddr]() mutable {
+            ReplaceText(page, u"AAAAA", RedirectHtmlText(a));
+            ReplaceText(page, u"BBBBB", RedirectHtmlText(b));
+            ReplaceText(page, u"XXXXX", QString::number(number) + QStringLiteral(".0"));
+            ReplaceText(page, u"CCCCC", RedirectHtmlText(c));
+            ReplaceText(page, u"YYYYY", RedirectNewAddress(forumAddress, target).toHtmlEscaped());
+            ReplaceText(page, u"ZZZZZ", forumAddress);
+            return asciiHtml(page);
+        });
     });
 }
 

@@ -277,11 +277,12 @@ bool WriteFileData(ConversionRun &run, const QString &path, const QString &text)
     });
 }
 
-void WriteFileDataInBackground(ConversionRun &run, const QString &path, const QString &text)
+void WriteFileDataInBackground(ConversionRun &run, const QString &path, std::function<QString()> makeText)
 {
-    QByteArray bytes;
-    if (run.Trap(QStringLiteral("WriteFileData()"), [&] { bytes = EncodeCharsetHtml(text, runCharset(run)); }))
-        RunInBackground(run, QStringLiteral("WriteFileData()"), [path, bytes] { WriteFileBytes(path, bytes); });
+    RunInBackground(run, QStringLiteral("WriteFileData()"),
+                    [path, charset = runCharset(run), makeText = std::move(makeText)] {
+                        WriteFileBytes(path, EncodeCharsetHtml(makeText(), charset));
+                    });
 }
 
 QString LinkToLocalPath(ConversionRun &run, const QString &link, QString &fileName, QString &boardFolder)

@@ -4,6 +4,8 @@
 #include <QByteArray>
 #include <QString>
 
+#include <functional>
+
 class ConversionRun;
 class RunHost;
 
@@ -33,8 +35,9 @@ bool GetFileDataANSI(RunHost &host, const QString &path, QString &text);
 // without byte-order mark; characters the charset lacks become HTML character references
 // (the files written are HTML pages). Trap "WriteFileData()".
 bool WriteFileData(ConversionRun &run, const QString &path, const QString &text);
-// The same, with the file written on the run's second thread (the text is encoded first).
-void WriteFileDataInBackground(ConversionRun &run, const QString &path, const QString &text);
+// The same on the run's second thread: the text is made there by makeText, encoded and
+// written; an error is reported as the second thread's errors are (label "WriteFileData()").
+void WriteFileDataInBackground(ConversionRun &run, const QString &path, std::function<QString()> makeText);
 // Creates or replaces the file with the bytes; throws the errors WriteFileData reports.
 void WriteFileBytes(const QString &path, const QByteArray &bytes);
 
