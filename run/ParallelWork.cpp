@@ -23,10 +23,14 @@ public:
         return spare;
     }
 
-    void offer(ParallelItems *items)
+    // False when other items are on offer: the caller then works on its items alone.
+    bool offer(ParallelItems *items)
     {
-        m_offered.store(items);
+        ParallelItems *none = nullptr;
+        if (!m_offered.compare_exchange_strong(none, items))
+            return false;
         wake();
+        return true;
     }
     // True when the spare thread never took the items; else it has them or had them.
     bool withdraw(ParallelItems *items) { return m_offered.compare_exchange_strong(items, nullptr); }
@@ -81,10 +85,8 @@ private:
 ParallelItems::ParallelItems(std::function<void(int)> body) : m_body(std::move(body))
 {
     // Offered at once, so the spare thread is at hand when the first item is ready.
-    if (SpareThread *spare = SpareThread::instance()) {
-        spare->offer(this);
-        m_offered = true;
-    }
+    if (SpareThread *spare = SpareThread::instance())
+        m_offered = spare->offer(this);
 }
 
 ParallelItems::~ParallelItems()

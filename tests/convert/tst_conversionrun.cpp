@@ -127,6 +127,7 @@ private slots:
     void backgroundJobsRunInOrderThroughAFullQueue();
     void parallelItemsRunEveryItemOnce_data();
     void parallelItemsRunEveryItemOnce();
+    void parallelItemsInsideParallelItems();
 };
 
 void TestConversionRun::refusesMissingInputs_data()
@@ -390,6 +391,25 @@ void TestConversionRun::parallelItemsRunEveryItemOnce()
         }
     }
     QCOMPARE(runs[size_t(items)].load(), 0);
+}
+
+// Items made while other items are on offer (the spare thread takes one set at a time):
+// both sets are done and neither waits for the other.
+void TestConversionRun::parallelItemsInsideParallelItems()
+{
+    std::atomic<int> outerRuns{0}, innerRuns{0};
+    ParallelItems outer([&](int) { outerRuns.fetch_add(1); });
+    outer.add();
+    {
+        ParallelItems inner([&](int) { innerRuns.fetch_add(1); });
+        for (int i = 0; i < 10; ++i)
+            inner.add();
+        inner.finish();
+    }
+    QCOMPARE(innerRuns.load(), 10);
+    outer.add();
+    outer.finish();
+    QCOMPARE(outerRuns.load(), 2);
 }
 
 QTEST_GUILESS_MAIN(TestConversionRun)
