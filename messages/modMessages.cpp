@@ -300,7 +300,6 @@ void DiscusProcessPostsOnPage(ConversionRun &run, const QString &pagePath, const
         }
         run.CvDoEvents();
 
-        const int count = total;
         DataIndexLevel &L = run.dataIndex.at(level);
         if (newestFirst) {
             L.firstPosterId = lastPagePoster;
@@ -313,7 +312,7 @@ void DiscusProcessPostsOnPage(ConversionRun &run, const QString &pagePath, const
         L.lastPostId = run.PostIdCounter;
         run.PostsNewestFirst = newestFirst;
 
-        run.DisplayInfo(indent + QStringLiteral("Re-ordering Posts - ") + QString::number(newestFirst ? 1 : count)
+        run.DisplayInfo(indent + QStringLiteral("Re-ordering Posts - ") + QString::number(newestFirst ? 1 : total)
                         + QStringLiteral(" - ") + QString::number(L.firstPostId) + QStringLiteral(" to ")
                         + QString::number(L.lastPostId) + CrLf);
 

@@ -3,10 +3,10 @@
 // phpMyAdmin) runs on one second thread, in the order it was handed over, so that
 // creating files and turning import files into SQL overlap the reading of the pages.
 // A job reports nothing itself: the first error a job throws is kept and reported on
-// the conversion's own thread, with the job's label, when the next job is handed over
-// or the work is waited for. The second thread is woken once a few jobs wait (each wake
-// costs the handing thread a system call), and handing over waits while the queue is
-// full, so the pages waiting to be written stay few whatever the board's size.
+// the conversion's own thread, with the job's label, at the first hand-over after the
+// job ran or when the work is waited for. The second thread is woken once a few jobs
+// wait (each wake costs the handing thread a system call), and handing over waits while
+// the queue is full, so the pages waiting to be written stay few whatever the board's size.
 #include "run/QbError.h"
 
 #include <QString>

@@ -141,10 +141,12 @@ void ParallelItems::finish()
     while (claim(item))
         m_body(item);
     // The spare thread is at most one item away from leaving.
-    if (spare && !spare->withdraw(this))
-        for (int round = 0; !m_helped.load(); ++round)
+    if (spare && !spare->withdraw(this)) {
+        for (int round = 0; !m_helped.load(); ++round) {
             if (round < 1000)
                 QB_CPU_RELAX();
             else
                 std::this_thread::yield();
+        }
+    }
 }
