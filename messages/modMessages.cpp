@@ -20,6 +20,7 @@
 
 #include <exception>
 #include <limits>
+#include <memory>
 #include <vector>
 
 namespace {
@@ -65,11 +66,119 @@ qint32 resolvePoster(ConversionRun &run, QString &name, const QString &indent)
     return DiscusAddMember(run, (name + QString(10, QLatin1Char(','))).split(QLatin1Char(',')));
 }
 
+// A post cut out of its page: its part of the page, from its marker through its end
+// marker, with its number, poster and time.
+struct PagePost {
+    QString post;
+    QString number, name;
+    qint32 posterId = 0, time = 0;
+};
+
+// A post's conversion after its attachments, links and images needs only the post:
+// formatting, stored form, checksum and row are done on the spare thread.
+struct PostConversion {
+    const PagePost *page = nullptr;
+    qint32 postId = 0;
+    bool hasAttachment = false;
+    QVector<phpBBInlineAttachment> inlineAttachments;
+    QString text;   // after attachments, links and images
+    QByteArray row; // in UTF-8
+    qsizetype rowCharacters = 0;
+    QString failedIn; // the trap that reports error
+    std::exception_ptr error;
+};
+
+// One page's posts while they are converted. The conversions may still run on the spare
+// thread while the next page is read: the page's rows are written once they are done.
+struct PageConversion {
+    PageConversion(qint32 topic, qint32 forum, QString topicNo, QString pageNo, QString page, bool formatting)
+        : topicId(topic), forumId(forum), topicNumber(std::move(topicNo)), pageNumber(std::move(pageNo)),
+          pageName(std::move(page)), allFormatting(formatting)
+    {
+    }
+    void convert(int i);
+
+    const qint32 topicId, forumId;
+    const QString topicNumber, pageNumber, pageName;
+    const bool allFormatting;
+    QVector<PagePost> posts;
+    std::vector<PostConversion> conversions; // sized once the page's posts are cut
+    QStringList attachmentRows;
+    // Last, so that it is finished before the rest goes.
+    ParallelItems converting{[this](int i) { convert(i); }};
+};
+
+void PageConversion::convert(int i)
+{
+    PostConversion &c = conversions[size_t(i)];
+    const PagePost &p = *c.page;
+    c.failedIn = QStringLiteral("DiscusProcessFormatting()");
+    try {
+        QString text = FormattedPostText(c.text, allFormatting);
+        c.failedIn = QStringLiteral("DiscusProcessPostsOnPage()");
+        // References of "<" and ">" survive the tag removal as references; now they
+        // become the characters, which the stored form escapes once.
+        text = EncodeSpecialCharacters(ResolveAngleReferences(RemoveTagInformation(text)));
+
+        clsTblPosts row;
+        row.post_id = c.postId;
+        row.topic_id = topicId;
+        row.forum_id = forumId;
+        row.poster_id = p.posterId;
+        row.icon_id = 0;
+        row.poster_ip = FitColumnText(topicNumber + QLatin1Char('^') + pageNumber + QLatin1Char('^') + p.number, 40);
+        row.post_time = p.time;
+        row.post_reported = 0;
+        row.enable_bbcode = 1;
+        row.enable_smilies = 1;
+        row.enable_magic_url = 1;
+        row.enable_sig = 1;
+        row.post_username = FitColumnText(phpBBEscapeRowText(p.name));
+        // The topic's title on its first post, "Re: " and the title on the replies.
+        row.post_subject = phpBBPostSubject(pageName, i > 0);
+        // phpBB's stored form, which it renders without parsing the text again.
+        row.post_text = phpBBStoredText(text, allFormatting);
+        if (!c.inlineAttachments.isEmpty())
+            row.post_text = phpBBStoredInlineAttachments(row.post_text, c.inlineAttachments);
+        row.bbcode_uid = phpBBBbcodeUid();
+        c.failedIn = QStringLiteral("MD5HashString()");
+        row.post_checksum = MD5Hex(Windows1252Bytes(text, '?'));
+        c.failedIn = QStringLiteral("DiscusProcessPostsOnPage()");
+        row.post_attachment = c.hasAttachment ? 1 : 0;
+        row.post_postcount = 1;
+        row.post_visibility = 1;
+        const QString line = row.BuildString();
+        c.row = line.toUtf8();
+        c.rowCharacters = line.size();
+        c.failedIn.clear();
+    } catch (...) {
+        c.error = std::current_exception();
+    }
+}
+
+// Writes the page's rows once its conversions are done. A failure is reported as its
+// post's own step would have reported it, and the page's rows are not written.
+void writePageRows(ConversionRun &run, PageConversion &page)
+{
+    page.converting.finish();
+    for (PostConversion &c : page.conversions) {
+        if (c.error) {
+            run.Trap(c.failedIn, [&] { std::rethrow_exception(c.error); });
+            return;
+        }
+    }
+    for (const PostConversion &c : page.conversions) {
+        WriteFileLine(run, c.row, c.rowCharacters, run.posts, QStringLiteral("phpBB3_posts"));
+        run.CvDoEvents();
+    }
+    for (const QString &row : std::as_const(page.attachmentRows))
+        WriteFileLine(run, row, run.attachments, QStringLiteral("phpBB3_attachments"));
+}
+
 // Points the run at the page's attachment rows while the page is read.
 struct PageAttachmentRows {
     ConversionRun &run;
-    QStringList rows;
-    explicit PageAttachmentRows(ConversionRun &r) : run(r) { run.pageAttachmentRows = &rows; }
+    explicit PageAttachmentRows(ConversionRun &r, QStringList &rows) : run(r) { run.pageAttachmentRows = &rows; }
     ~PageAttachmentRows() { run.pageAttachmentRows = nullptr; }
 };
 
@@ -101,7 +210,8 @@ void DiscusProcessPostsOnPage(ConversionRun &run, const QString &pagePath, const
     if (run.stopped())
         return;
     run.Trap(QStringLiteral("DiscusProcessPostsOnPage()"), [&] {
-        PageAttachmentRows attachments(run);
+        // At most one earlier page waits for its conversions while this one is read.
+        WriteDeferredRows(run, 1);
         const int level = qBound(0, run.CurrentLevel, run.dataIndex.upperBound());
         const QString indent = run.indent(1);
 
@@ -115,8 +225,10 @@ void DiscusProcessPostsOnPage(ConversionRun &run, const QString &pagePath, const
             L.firstPostId = run.PostIdCounter + 1;
         }
         const qint32 firstPostId = run.PostIdCounter + 1;
-        const QString topicNumber = run.dataIndex.at(level).topicNumber;
-        const QString pageNumber = run.dataIndex.at(level).pageNumber;
+        const auto page = std::make_shared<PageConversion>(topicId, forumId, run.dataIndex.at(level).topicNumber,
+                                                           run.dataIndex.at(level).pageNumber, pageName,
+                                                           run.settings.ConvertAllFormatting);
+        PageAttachmentRows attachments(run, page->attachmentRows);
 
         QString path = pagePath;
         if (ContainsText(pagePath, u"http://"))
@@ -136,75 +248,8 @@ void DiscusProcessPostsOnPage(ConversionRun &run, const QString &pagePath, const
         // page's order. Post ids are handed out afterwards in time order, so they rise
         // with time on newest-first pages too (phpBB takes the lowest id of a topic as its
         // first post), and the body conversions see the id their post will carry.
-        struct PagePost {
-            QString post; // the post's part of the page, from its marker through its end marker
-            QString number, name;
-            qint32 posterId = 0, time = 0;
-        };
-        QVector<PagePost> pagePosts;
-
-        // A post's conversion after its attachments, links and images needs only the post:
-        // formatting, stored form, checksum and row are done by `converting`, on a spare
-        // core while the run prepares the next post.
-        struct PostConversion {
-            const PagePost *page = nullptr;
-            qint32 postId = 0;
-            bool hasAttachment = false;
-            QVector<phpBBInlineAttachment> inlineAttachments;
-            QString text; // after attachments, links and images
-            QByteArray row; // in UTF-8
-            qsizetype rowCharacters = 0;
-            QString failedIn; // the trap that reports error
-            std::exception_ptr error;
-        };
-        std::vector<PostConversion> conversions; // sized once the page's posts are cut
-        const bool allFormatting = run.settings.ConvertAllFormatting;
-        ParallelItems converting([&](int i) {
-            PostConversion &c = conversions[size_t(i)];
-            const PagePost &p = *c.page;
-            c.failedIn = QStringLiteral("DiscusProcessFormatting()");
-            try {
-                QString text = FormattedPostText(c.text, allFormatting);
-                c.failedIn = QStringLiteral("DiscusProcessPostsOnPage()");
-                // References of "<" and ">" survive the tag removal as references; now they
-                // become the characters, which the stored form escapes once.
-                text = EncodeSpecialCharacters(ResolveAngleReferences(RemoveTagInformation(text)));
-
-                clsTblPosts row;
-                row.post_id = c.postId;
-                row.topic_id = topicId;
-                row.forum_id = forumId;
-                row.poster_id = p.posterId;
-                row.icon_id = 0;
-                row.poster_ip = FitColumnText(topicNumber + QLatin1Char('^') + pageNumber + QLatin1Char('^') + p.number, 40);
-                row.post_time = p.time;
-                row.post_reported = 0;
-                row.enable_bbcode = 1;
-                row.enable_smilies = 1;
-                row.enable_magic_url = 1;
-                row.enable_sig = 1;
-                row.post_username = FitColumnText(phpBBEscapeRowText(p.name));
-                // The topic's title on its first post, "Re: " and the title on the replies.
-                row.post_subject = phpBBPostSubject(pageName, i > 0);
-                // phpBB's stored form, which it renders without parsing the text again.
-                row.post_text = phpBBStoredText(text, allFormatting);
-                if (!c.inlineAttachments.isEmpty())
-                    row.post_text = phpBBStoredInlineAttachments(row.post_text, c.inlineAttachments);
-                row.bbcode_uid = phpBBBbcodeUid();
-                c.failedIn = QStringLiteral("MD5HashString()");
-                row.post_checksum = MD5Hex(Windows1252Bytes(text, '?'));
-                c.failedIn = QStringLiteral("DiscusProcessPostsOnPage()");
-                row.post_attachment = c.hasAttachment ? 1 : 0;
-                row.post_postcount = 1;
-                row.post_visibility = 1;
-                const QString line = row.BuildString();
-                c.row = line.toUtf8();
-                c.rowCharacters = line.size();
-                c.failedIn.clear();
-            } catch (...) {
-                c.error = std::current_exception();
-            }
-        });
+        QVector<PagePost> &pagePosts = page->posts;
+        std::vector<PostConversion> &conversions = page->conversions;
         qint32 firstTime = 0;
         qint32 firstPagePoster = 0, lastPagePoster = 0;
         bool orderDecided = false, newestFirst = false;
@@ -262,7 +307,7 @@ void DiscusProcessPostsOnPage(ConversionRun &run, const QString &pagePath, const
 
         // Then each post is numbered in the order its row is written, and what touches the
         // run (attachments, links, images) is done in that order; the rest is converted
-        // on the spare core (see converting above) while the next post is prepared.
+        // on the spare thread (PageConversion) while the next post is prepared.
         const int total = pagePosts.size();
         conversions.resize(size_t(total));
         for (int i = 0; i < total; ++i) {
@@ -283,22 +328,10 @@ void DiscusProcessPostsOnPage(ConversionRun &run, const QString &pagePath, const
 
             if (run.stopped())
                 return;
-            converting.add();
+            page->converting.add();
             run.CvDoEvents();
         }
-        converting.finish();
-
-        // A failure is reported as its post's own step would have reported it, and the
-        // page is not written.
-        for (PostConversion &c : conversions) {
-            if (c.error) {
-                if (c.failedIn == QLatin1String("DiscusProcessPostsOnPage()"))
-                    std::rethrow_exception(c.error);
-                run.Trap(c.failedIn, [&] { std::rethrow_exception(c.error); });
-                return;
-            }
-        }
-        run.CvDoEvents();
+        page->converting.close();
 
         DataIndexLevel &L = run.dataIndex.at(level);
         if (newestFirst) {
@@ -316,12 +349,8 @@ void DiscusProcessPostsOnPage(ConversionRun &run, const QString &pagePath, const
                         + QStringLiteral(" - ") + QString::number(L.firstPostId) + QStringLiteral(" to ")
                         + QString::number(L.lastPostId) + CrLf);
 
-        for (const PostConversion &c : conversions) {
-            WriteFileLine(run, c.row, c.rowCharacters, run.posts, QStringLiteral("phpBB3_posts"));
-            run.CvDoEvents();
-        }
-        for (const QString &row : std::as_const(attachments.rows))
-            WriteFileLine(run, row, run.attachments, QStringLiteral("phpBB3_attachments"));
+        // The rows follow once the conversions are done; the run goes on meanwhile.
+        DeferRows(run, [page] { return page->converting.done(); }, [&run, page] { writePageRows(run, *page); });
 
         run.DisplayInfo(indent + QStringLiteral("Done") + CrLf + CrLf);
     });

@@ -9,6 +9,8 @@
 #include <QDir>
 #include <QFile>
 
+#include <limits>
+
 namespace {
 
 const QString CrLf = QStringLiteral("\r\n");
@@ -56,9 +58,45 @@ void WriteFileLine(ConversionRun &run, const QString &line, ImportFile &file, co
     WriteFileLine(run, line.toUtf8(), line.size(), file, tableName, noSplit);
 }
 
+void DeferRows(ConversionRun &run, std::function<bool()> ready, std::function<void()> write)
+{
+    run.deferredRows.push_back({std::move(ready), std::move(write)});
+    ++run.deferredSets;
+}
+
+void WriteDeferredRows(ConversionRun &run, int waitingSets)
+{
+    if (run.writingDeferredRows)
+        return;
+    run.writingDeferredRows = true;
+    struct Done {
+        ConversionRun &run;
+        ~Done() { run.writingDeferredRows = false; }
+    } done{run};
+    while (!run.deferredRows.empty()) {
+        ConversionRun::DeferredRows &first = run.deferredRows.front();
+        if (first.ready && !first.ready() && run.deferredSets <= waitingSets)
+            break;
+        const ConversionRun::DeferredRows rows = std::move(first);
+        run.deferredRows.pop_front();
+        if (rows.ready)
+            --run.deferredSets;
+        rows.write();
+    }
+}
+
 void WriteFileLine(ConversionRun &run, const QByteArray &utf8, qsizetype characters, ImportFile &file,
                    const QString &tableName, bool noSplit)
 {
+    if (!run.deferredRows.empty() && !run.writingDeferredRows) {
+        WriteDeferredRows(run, std::numeric_limits<int>::max());
+        if (!run.deferredRows.empty()) {
+            run.deferredRows.push_back({{}, [&run, utf8, characters, &file, tableName, noSplit] {
+                                            WriteFileLine(run, utf8, characters, file, tableName, noSplit);
+                                        }});
+            return;
+        }
+    }
     run.Trap(QStringLiteral("WriteFileLine()"), [&] {
         if (!file.stream)
             file.stream = std::make_unique<QByteArray>();
@@ -85,6 +123,7 @@ void WriteFileLine(ConversionRun &run, const QByteArray &utf8, qsizetype charact
 
 void CloseImportFile(ConversionRun &run, ImportFile &file)
 {
+    WriteDeferredRows(run);
     if (!file.stream)
         return;
     CloseBufferedFile(file.out, file.fileName, *file.stream);
@@ -137,6 +176,7 @@ void phpBB3CloseOutputFiles(ConversionRun &run)
     // Each set is closed on its own: a set that cannot be saved is reported and the
     // others are still saved. The board phase normally closes the forums set itself; it
     // is in the list so that its rows are not lost when that phase ended on an error.
+    WriteDeferredRows(run);
     for (ImportFile *set : {&run.topics, &run.unknown, &run.posts, &run.users, &run.attachments, &run.groups,
                             &run.userGroup, &run.forums, &run.internalLinks, &run.internalLinksUpdate}) {
         if (set->isOpen())

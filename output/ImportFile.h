@@ -5,6 +5,8 @@
 
 #include <QString>
 
+#include <functional>
+
 class ConversionRun;
 
 // A file written through a buffer (the import files, the SQL for phpMyAdmin): FlushToFile
@@ -20,6 +22,15 @@ void WriteFileLine(ConversionRun &run, const QString &line, ImportFile &file, co
 // rows made on another thread are encoded there.
 void WriteFileLine(ConversionRun &run, const QByteArray &utf8, qsizetype characters, ImportFile &file,
                    const QString &tableName, bool noSplit = false);
+// Rows that are made on the spare thread: write() writes them (waiting for their work when
+// it is not done), after every row written before this call and before every row written
+// after it. It runs once ready() holds and WriteFileLine or WriteDeferredRows finds it so,
+// or when WriteDeferredRows must make room; closing a set and the script's own statements
+// first write everything waiting.
+void DeferRows(ConversionRun &run, std::function<bool()> ready, std::function<void()> write);
+// Writes the waiting rows that are ready, in order; then, while more than `waitingSets`
+// deferred sets wait, the first of them is written.
+void WriteDeferredRows(ConversionRun &run, int waitingSets = 0);
 // Completes the set's current file (if it has a stream), appends its load statement when
 // the set has a table name, and releases the stream.
 void CloseImportFile(ConversionRun &run, ImportFile &file);

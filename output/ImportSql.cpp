@@ -2,6 +2,7 @@
 // completed import file, appended in the order the files are completed.
 #include "output/ImportSql.h"
 
+#include "output/ImportFile.h"
 #include "output/ImportRows.h"
 #include "output/phpBBScript.h"
 #include "output/phpMyAdminScript.h"
@@ -68,6 +69,7 @@ void CreateImportSQL(ConversionRun &run, const QString &filePath, const QString 
 
 void WriteImportScript(ConversionRun &run, const QString &text, bool append)
 {
+    WriteDeferredRows(run); // the load statements of the rows written before come first
     QFile script(run.settings.ImportScriptFile);
     if (!script.open(QIODevice::WriteOnly | (append ? QIODevice::Append : QIODevice::Truncate)))
         throw QbError(QbErrNo::PathFileAccess, run.settings.ImportScriptFile + QStringLiteral(" - ") + script.errorString());

@@ -18,6 +18,8 @@
 #include <QSet>
 #include <QStringList>
 #include <QVector>
+#include <deque>
+#include <functional>
 #include <memory>
 #include <utility>
 
@@ -52,6 +54,16 @@ public:
     // by phpMyAdminScriptStart).
     ImportFile topics, unknown, posts, users, forums, attachments, groups, internalLinks, internalLinksUpdate;
     ImportFile userGroup;
+    // Rows made on the spare thread wait here, each set behind the rows written before it;
+    // while any wait, every row written queues behind them, so that the files and the
+    // script keep the order in which the rows were written (see DeferRows).
+    struct DeferredRows {
+        std::function<bool()> ready; // empty for rows that are ready
+        std::function<void()> write;
+    };
+    std::deque<DeferredRows> deferredRows;
+    int deferredSets = 0;            // the entries with ready()
+    bool writingDeferredRows = false;
     void nameOutputFiles(); // templates in the output folder, file number 1 each
     std::shared_ptr<phpMyAdminScript> phpMyAdmin;
 

@@ -2,7 +2,9 @@
 
 #include <QThread>
 
+#include <algorithm>
 #include <condition_variable>
+#include <deque>
 #include <mutex>
 #include <thread>
 
@@ -13,8 +15,9 @@
 #define QB_CPU_RELAX() std::this_thread::yield()
 #endif
 
-// The one spare thread. It takes the items on offer, works on them beside their caller
-// until they are finished, and then waits for the next items.
+// The one spare thread. It takes the sets of items on offer in the order they were
+// offered, works on each beside its caller until it is closed and all its items are
+// taken, and then waits for the next set.
 class SpareThread {
 public:
     static SpareThread *instance()
@@ -23,17 +26,25 @@ public:
         return spare;
     }
 
-    // False when other items are on offer: the caller then works on its items alone.
-    bool offer(ParallelItems *items)
+    void offer(ParallelItems *items)
     {
-        ParallelItems *none = nullptr;
-        if (!m_offered.compare_exchange_strong(none, items))
-            return false;
-        wake();
-        return true;
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_offered.push_back(items);
+        m_queued.fetch_add(1);
+        if (m_sleeping.load())
+            m_wake.notify_one();
     }
     // True when the spare thread never took the items; else it has them or had them.
-    bool withdraw(ParallelItems *items) { return m_offered.compare_exchange_strong(items, nullptr); }
+    bool withdraw(ParallelItems *items)
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        const auto at = std::find(m_offered.begin(), m_offered.end(), items);
+        if (at == m_offered.end())
+            return false;
+        m_offered.erase(at);
+        m_queued.fetch_sub(1);
+        return true;
+    }
 
     void wake()
     {
@@ -69,24 +80,36 @@ private:
     {
         std::thread([this] {
             for (;;) {
-                waitFor([this] { return m_offered.load() != nullptr; });
-                if (ParallelItems *items = m_offered.exchange(nullptr))
+                waitFor([this] { return m_queued.load() > 0; });
+                ParallelItems *items = nullptr;
+                {
+                    std::lock_guard<std::mutex> lock(m_mutex);
+                    if (!m_offered.empty()) {
+                        items = m_offered.front();
+                        m_offered.pop_front();
+                        m_queued.fetch_sub(1);
+                    }
+                }
+                if (items)
                     items->help();
             }
         }).detach(); // it sleeps when the program has nothing to offer, and ends with it
     }
 
-    std::atomic<ParallelItems *> m_offered{nullptr};
+    std::deque<ParallelItems *> m_offered; // guarded by m_mutex
+    std::atomic<int> m_queued{0};          // its size, looked at without the lock
     std::atomic<bool> m_sleeping{false};
-    std::mutex m_mutex; // guards going to sleep
+    std::mutex m_mutex;
     std::condition_variable m_wake;
 };
 
 ParallelItems::ParallelItems(std::function<void(int)> body) : m_body(std::move(body))
 {
     // Offered at once, so the spare thread is at hand when the first item is ready.
-    if (SpareThread *spare = SpareThread::instance())
-        m_offered = spare->offer(this);
+    if (SpareThread *spare = SpareThread::instance()) {
+        spare->offer(this);
+        m_offered = true;
+    }
 }
 
 ParallelItems::~ParallelItems()
@@ -119,6 +142,7 @@ void ParallelItems::help()
         int item;
         if (claim(item)) {
             m_body(item);
+            m_completed.fetch_add(1);
             continue;
         }
         if (m_closed.load() && m_next.load() >= m_ready.load())
@@ -128,18 +152,26 @@ void ParallelItems::help()
     m_helped.store(true);
 }
 
+void ParallelItems::close()
+{
+    if (m_closed.exchange(true))
+        return;
+    if (m_offered)
+        SpareThread::instance()->wake();
+}
+
 void ParallelItems::finish()
 {
     if (m_finished)
         return;
     m_finished = true;
-    m_closed.store(true);
+    close();
     SpareThread *const spare = m_offered ? SpareThread::instance() : nullptr;
-    if (spare)
-        spare->wake();
     int item;
-    while (claim(item))
+    while (claim(item)) {
         m_body(item);
+        m_completed.fetch_add(1);
+    }
     // The spare thread is at most one item away from leaving.
     if (spare && !spare->withdraw(this)) {
         for (int round = 0; !m_helped.load(); ++round) {

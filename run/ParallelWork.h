@@ -1,9 +1,11 @@
 #pragma once
 // Independent items worked on by the calling thread and one spare thread at once. Items
 // are handed over one by one as the caller makes them ready, so the spare thread works on
-// the first while the caller still prepares the next. Waking a sleeping thread costs
-// system calls worth several items, so the spare thread, which lives as long as the
-// program, waits a short while awake (yielding the core) for more items before it sleeps.
+// the first while the caller still prepares the next. Sets of items are taken by the
+// spare thread in the order they were made; a closed set can be left to it while its
+// caller goes on with other work. Waking a sleeping thread costs system calls worth
+// several items, so the spare thread, which lives as long as the program, waits a short
+// while awake (yielding the core) for more items before it sleeps.
 #include <atomic>
 #include <functional>
 
@@ -16,7 +18,12 @@ public:
 
     // The next item (numbered from 0) is ready: the caller must not touch it any more.
     void add();
-    // Works on the items not taken yet, and returns once every item handed over is done.
+    // No more items: the spare thread may leave the set once it has taken them all.
+    void close();
+    // Closed, and every item handed over is done.
+    bool done() const { return m_closed.load() && m_completed.load() == m_ready.load(); }
+    // Closes, works on the items not taken yet, and returns once every item handed over is
+    // done and the spare thread has left the set.
     void finish();
 
 private:
@@ -28,6 +35,7 @@ private:
     std::function<void(int)> m_body;
     std::atomic<int> m_ready{0};
     std::atomic<int> m_next{0};
+    std::atomic<int> m_completed{0};
     std::atomic<bool> m_closed{false};
     bool m_offered = false;
     bool m_finished = false;

@@ -128,6 +128,7 @@ private slots:
     void parallelItemsRunEveryItemOnce_data();
     void parallelItemsRunEveryItemOnce();
     void parallelItemsInsideParallelItems();
+    void closedItemsAreLeftToTheSpareThread();
 };
 
 void TestConversionRun::refusesMissingInputs_data()
@@ -393,8 +394,8 @@ void TestConversionRun::parallelItemsRunEveryItemOnce()
     QCOMPARE(runs[size_t(items)].load(), 0);
 }
 
-// Items made while other items are on offer (the spare thread takes one set at a time):
-// both sets are done and neither waits for the other.
+// Items made while an open set is on offer (the spare thread takes the sets in order and
+// stays with the open one): both sets are done and neither waits for the other.
 void TestConversionRun::parallelItemsInsideParallelItems()
 {
     std::atomic<int> outerRuns{0}, innerRuns{0};
@@ -410,6 +411,38 @@ void TestConversionRun::parallelItemsInsideParallelItems()
     outer.add();
     outer.finish();
     QCOMPARE(outerRuns.load(), 2);
+}
+
+// A closed set is done by the spare thread alone while its caller goes on with the next
+// set; the next set is taken after it.
+void TestConversionRun::closedItemsAreLeftToTheSpareThread()
+{
+    if (QThread::idealThreadCount() < 2)
+        QSKIP("no spare thread on one core");
+    const std::thread::id caller = std::this_thread::get_id();
+    std::vector<std::atomic<int>> firstRuns(50), onCaller(50);
+    std::atomic<int> secondRuns{0};
+    ParallelItems first([&](int i) {
+        firstRuns[size_t(i)].fetch_add(1);
+        if (std::this_thread::get_id() == caller)
+            onCaller[size_t(i)].fetch_add(1);
+    });
+    for (int i = 0; i < 50; ++i)
+        first.add();
+    first.close();
+    {
+        ParallelItems second([&](int) { secondRuns.fetch_add(1); });
+        for (int i = 0; i < 20; ++i)
+            second.add();
+        second.finish();
+    }
+    QCOMPARE(secondRuns.load(), 20);
+    QTRY_VERIFY_WITH_TIMEOUT(first.done(), 30000);
+    first.finish();
+    for (int i = 0; i < 50; ++i) {
+        QCOMPARE(firstRuns[size_t(i)].load(), 1);
+        QCOMPARE(onCaller[size_t(i)].load(), 0);
+    }
 }
 
 QTEST_GUILESS_MAIN(TestConversionRun)

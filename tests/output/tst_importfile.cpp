@@ -60,6 +60,7 @@ private slots:
     void splitRule();
     void noSplitSizeGivesOneFilePerTable();
     void usersSplitTwiceGivesThreeStatementsInOrder();
+    void deferredRowsKeepTheirPlace();
     void rowLongerThanLimitFollowsAnEmptyFile();
     void rowsAreUtf8WhateverTheCharset();
     void splitSizesBeyondThirtyTwoBits();
@@ -157,6 +158,46 @@ void TestImportFile::usersSplitTwiceGivesThreeStatementsInOrder()
     QCOMPARE(f.run.users.charsWritten, qint64(0));
     QVERIFY(f.run.users.fileName.endsWith(QStringLiteral("/out/phpBB3_users1.txt")));
     QVERIFY(!f.run.users.isOpen());
+}
+
+// Rows written while a deferred set waits queue behind it: the files and the load
+// statements come out as if every row had been written at once, in order.
+void TestImportFile::deferredRowsKeepTheirPlace()
+{
+    Fixture f(1000);
+    WriteFileLine(f.run, row(100, QLatin1Char('a')), f.run.posts, QStringLiteral("phpBB3_posts"));
+    bool ready = false;
+    DeferRows(f.run, [&] { return ready; }, [&] {
+        for (int i = 0; i < 10; ++i)
+            WriteFileLine(f.run, row(100, QLatin1Char('b')), f.run.posts, QStringLiteral("phpBB3_posts"));
+    });
+    for (int i = 0; i < 20; ++i)
+        WriteFileLine(f.run, row(100, QLatin1Char('t')), f.run.topics, QStringLiteral("phpBB3_topics"));
+    DeferRows(f.run, [] { return true; }, [&] {
+        WriteFileLine(f.run, row(100, QLatin1Char('c')), f.run.posts, QStringLiteral("phpBB3_posts"));
+    });
+    WriteFileLine(f.run, row(100, QLatin1Char('u')), f.run.users, QStringLiteral("phpBB3_users"));
+    WriteDeferredRows(f.run, 2); // the first of the two sets is not ready and may wait
+    QVERIFY(f.statementFiles().isEmpty());
+    QVERIFY(!QFile::exists(f.out + QStringLiteral("phpBB3_topics1.txt")));
+
+    ready = true;
+    WriteDeferredRows(f.run, 2);
+    QVERIFY(f.run.deferredRows.empty());
+    phpBB3CloseOutputFiles(f.run);
+    QCOMPARE(f.statementFiles(), (QStringList{"phpBB3_posts1.txt", "phpBB3_topics1.txt", "phpBB3_topics2.txt",
+                                              "phpBB3_topics3.txt", "phpBB3_posts2.txt", "phpBB3_users1.txt"}));
+    QCOMPARE(f.bytes(QStringLiteral("phpBB3_posts2.txt")), rows(2, 100).replace('x', 'b') + rows(1, 100).replace('x', 'c'));
+
+    // A set that is never ready is written when the sets are closed.
+    Fixture g(0);
+    DeferRows(g.run, [] { return false; }, [&] {
+        WriteFileLine(g.run, row(10, QLatin1Char('p')), g.run.posts, QStringLiteral("phpBB3_posts"));
+    });
+    WriteFileLine(g.run, row(10, QLatin1Char('t')), g.run.topics, QStringLiteral("phpBB3_topics"));
+    phpBB3CloseOutputFiles(g.run);
+    QCOMPARE(g.bytes(QStringLiteral("phpBB3_posts1.txt")), rows(1, 10).replace('x', 'p'));
+    QCOMPARE(g.bytes(QStringLiteral("phpBB3_topics1.txt")), rows(1, 10).replace('x', 't'));
 }
 
 void TestImportFile::rowLongerThanLimitFollowsAnEmptyFile()
