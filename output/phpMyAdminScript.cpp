@@ -60,10 +60,20 @@ qsizetype ParseImportRow(const char *p, qsizetype n, qsizetype i, ImportRow &row
     // ',' or CR LF or the end; '""' inside it is one '"'; any other '"' is kept. An
     // unenclosed field ends at ',' or CR LF. CR LF ends the row.
     const auto lineEnd = [&](qsizetype at) { return at + 1 < n && p[at] == '\r' && p[at + 1] == '\n'; };
-    row.resize(0);
+    // The row's fields are used again for the next row, so their buffers are not
+    // allocated anew for every field.
+    qsizetype fields = 0;
+    const auto nextField = [&]() -> ImportField & {
+        if (fields == row.size())
+            row.append(ImportField{});
+        ImportField &field = row[fields++];
+        field.value.resize(0);
+        field.enclosed = false;
+        return field;
+    };
     lineEnded = false;
     for (;;) {
-        ImportField f;
+        ImportField &f = nextField();
         if (i < n && p[i] == '"') {
             f.enclosed = true;
             ++i;
@@ -89,15 +99,15 @@ qsizetype ParseImportRow(const char *p, qsizetype n, qsizetype i, ImportRow &row
             const qsizetype start = i;
             while (i < n && p[i] != ',' && !lineEnd(i))
                 ++i;
-            f.value = QByteArray(p + start, i - start);
+            f.value.append(p + start, i - start);
         }
-        row.append(std::move(f));
         if (i < n && p[i] == ',') {
             ++i;
             if (i < n)
                 continue;
-            row.append(ImportField{}); // a row that ends with ',' has an empty last field
+            nextField(); // a row that ends with ',' has an empty last field
         }
+        row.resize(fields);
         if (lineEnd(i)) {
             i += 2;
             lineEnded = true;

@@ -71,6 +71,20 @@ private slots:
         QCOMPARE(got.join(" | "), values);
     }
 
+    // Rows of different shapes one after another: nothing of a row is left in the next.
+    void rowsDoNotCarryOver()
+    {
+        const QVector<ImportRow> rows = ParseImportRows("\"a\",\"b\",\"c\"\r\n1\r\n,2\r\n");
+        QCOMPARE(rows.size(), 3);
+        QList<QByteArrayList> got;
+        for (const ImportRow &row : rows) {
+            got.append(QByteArrayList());
+            for (const ImportField &f : row)
+                got.last() << ImportFieldSql(f);
+        }
+        QCOMPARE(got, (QList<QByteArrayList>{{"'a'", "'b'", "'c'"}, {"1"}, {"''", "2"}}));
+    }
+
     // A row is the same whatever piece of the file it ends in: quotes, commas and line
     // breaks inside fields, an empty last field, a last row without its line end.
     void rowsAcrossPieces()
