@@ -135,14 +135,19 @@ void ParallelItems::add()
         SpareThread::instance()->wake();
 }
 
+void ParallelItems::work(int item)
+{
+    m_body(item);
+    m_completed.fetch_add(1);
+}
+
 void ParallelItems::help()
 {
     SpareThread *const spare = SpareThread::instance();
     for (;;) {
         int item;
         if (claim(item)) {
-            m_body(item);
-            m_completed.fetch_add(1);
+            work(item);
             continue;
         }
         if (m_closed.load() && m_next.load() >= m_ready.load())
@@ -168,10 +173,8 @@ void ParallelItems::finish()
     close();
     SpareThread *const spare = m_offered ? SpareThread::instance() : nullptr;
     int item;
-    while (claim(item)) {
-        m_body(item);
-        m_completed.fetch_add(1);
-    }
+    while (claim(item))
+        work(item);
     // The spare thread is at most one item away from leaving.
     if (spare && !spare->withdraw(this)) {
         for (int round = 0; !m_helped.load(); ++round) {

@@ -29,6 +29,7 @@ public:
 private:
     friend class SpareThread;
     bool claim(int &item);
+    void work(int item); // the item's body, then counted as done
     bool mayClaim() const { return m_next.load() < m_ready.load() || m_closed.load(); }
     void help(); // on the spare thread, until the items are finished
 
