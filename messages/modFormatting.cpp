@@ -9,6 +9,9 @@
 #include <QStringView>
 
 #include <vector>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace {
 
@@ -514,15 +517,40 @@ void ReplaceFormattingLiterals(QString &text)
     // are searched for. The result is that of all the passes in order.
     quint32 mayOccur = 0;
     const char16_t *d = reinterpret_cast<const char16_t *>(text.utf16());
-    for (qsizetype i = 0; i + 2 < text.size(); ++i) {
+    const auto look = [&](qsizetype i) {
         const char16_t a = FoldedAscii(d[i]);
         if (a != u'<' && a != u'c' && a != u'[')
-            continue;
+            return;
         const char16_t b = FoldedAscii(d[i + 1]), c = FoldedAscii(d[i + 2]);
         for (int k = 0; k < LiteralCount; ++k)
             if (Literals[k][0][0] == a && Literals[k][0][1] == b && Literals[k][0][2] == c)
                 mayOccur |= 1u << k;
+    };
+    const qsizetype end = text.size() - 2; // the places a needle's first three characters fit
+    qsizetype i = 0;
+#if defined(__SSE2__)
+    // Eight places at a time pick out "<", "[", "c" and "C", when no other character
+    // folds to one of them.
+    static const bool firstsOnlyAscii = [] {
+        for (char32_t c = 0x80; c <= 0xFFFF; ++c)
+            if (const char16_t f = FoldedAscii(char16_t(c)); f == u'<' || f == u'c' || f == u'[')
+                return false;
+        return true;
+    }();
+    if (firstsOnlyAscii) {
+        const __m128i lt = _mm_set1_epi16('<'), bracket = _mm_set1_epi16('['), c = _mm_set1_epi16('c'),
+                      lower = _mm_set1_epi16(0x20);
+        for (; i + 8 <= end; i += 8) {
+            const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i *>(d + i));
+            const __m128i hit = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi16(x, lt), _mm_cmpeq_epi16(x, bracket)),
+                                             _mm_cmpeq_epi16(_mm_or_si128(x, lower), c));
+            for (unsigned bits = unsigned(_mm_movemask_epi8(hit)) & 0x5555u; bits; bits &= bits - 1)
+                look(i + (__builtin_ctz(bits) >> 1));
+        }
     }
+#endif
+    for (; i < end; ++i)
+        look(i);
     bool replaced[LiteralCount] = {};
     for (int k = 0; k < LiteralCount; ++k) {
         bool search = mayOccur & (1u << k);

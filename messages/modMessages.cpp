@@ -18,6 +18,9 @@
 #include "run/IdLimits.h"
 #include "run/ParallelWork.h"
 
+#include <QVarLengthArray>
+
+#include <algorithm>
 #include <exception>
 #include <limits>
 #include <memory>
@@ -27,14 +30,71 @@ namespace {
 
 const QString CrLf = QStringLiteral("\r\n");
 const QString PostOpen = QStringLiteral("<!--Post: ");
-const QString PostCloseStart = QStringLiteral("<!--/Post: ");
 const QString CommentEnd = QStringLiteral("-->");
+const QString CommentOpen = QStringLiteral("<!--");
+
+// The places of "<!--" in a post, found in one pass. Every marker a post is cut by begins
+// with it, and none of its four characters has another case, so a marker search looks
+// only there and finds what IndexOfText finds.
+class PostComments {
+public:
+    explicit PostComments(const QString &post) : m_post(post)
+    {
+        for (qsizetype at = IndexOfText(post, CommentOpen); at >= 0; at = IndexOfText(post, CommentOpen, at + 1))
+            m_at.push_back(at);
+    }
+    // IndexOfText(post, marker, from) for a marker that begins with "<!--".
+    qsizetype indexOf(QStringView marker, qsizetype from = 0) const
+    {
+        for (auto it = std::lower_bound(m_at.begin(), m_at.end(), from); it != m_at.end(); ++it)
+            if (TextAt(m_post, *it, marker))
+                return *it;
+        return -1;
+    }
+    // GetTextBetween(post, start, end) for such markers.
+    QString between(QStringView start, QStringView end) const
+    {
+        const qsizetype begin = indexOf(start);
+        const qsizetype close = begin < 0 ? -1 : indexOf(end, begin + start.size());
+        return close < 0 ? QString() : m_post.mid(begin, close + end.size() - begin);
+    }
+
+private:
+    const QString &m_post;
+    QVarLengthArray<qsizetype, 32> m_at;
+};
+
+// The post's number: the leading digits of its block from its marker through the first
+// "<!--/Post: " after it, once every copy of the marker is taken out and the block is
+// trimmed. The head of the post decides them (blanks, digits and copies of the marker),
+// so it is read only up to the first other character.
+QString postNumber(const QString &post)
+{
+    QString digits;
+    for (qsizetype i = 0; i < post.size();) {
+        const QChar c = post.at(i);
+        if (c == u'<' && TextAt(post, i, PostOpen)) {
+            i += PostOpen.size();
+        } else if (c >= u'0' && c <= u'9') {
+            digits += c;
+            ++i;
+        } else if (digits.isEmpty() && c.isSpace()) {
+            ++i;
+        } else {
+            break;
+        }
+    }
+    return digits;
+}
 
 // The time of a post: the whole number of the "<!--Time: " marker. Anything else is an
 // error of the page (type mismatch), a number beyond 32 bits an overflow.
-qint32 postTime(const QString &post)
+qint32 postTime(const QString &post, const PostComments &comments)
 {
-    QString text = GetTextBetween(post, QStringLiteral("<!--Time: "), CommentEnd);
+    const QString marker = QStringLiteral("<!--Time: ");
+    const qsizetype begin = comments.indexOf(marker);
+    const qsizetype end = begin < 0 ? -1 : IndexOfText(post, CommentEnd, begin + marker.size());
+    QString text = end < 0 ? QString() : post.mid(begin, end + CommentEnd.size() - begin);
     RemoveText(text, u"<!--Time:");
     text = text.trimmed();
     RemoveText(text, CommentEnd);
@@ -70,7 +130,7 @@ qint32 resolvePoster(ConversionRun &run, QString &name, const QString &indent)
 // marker, with its number, poster and time.
 struct PagePost {
     QString post;
-    QString number, name;
+    QString number, name, text;
     qint32 posterId = 0, time = 0;
 };
 
@@ -268,12 +328,10 @@ void DiscusProcessPostsOnPage(ConversionRun &run, const QString &pagePath, const
             p.post = pageContent.mid(postStart, searchFrom - postStart);
             const QString &post = p.post;
 
-            QString numberText = GetTextBetween(post, PostOpen, PostCloseStart);
-            RemoveText(numberText, PostOpen);
-            p.number = GetLeadingDigits(numberText);
-
+            const PostComments comments(post);
+            p.number = postNumber(post);
             p.name = StripSpecialCharacters(EncodeSpecialCharacters(
-                RemoveTagInformation(GetTextBetween(post, QStringLiteral("<!--name-->"), QStringLiteral("<!--/name-->")))
+                RemoveTagInformation(comments.between(QStringLiteral("<!--name-->"), QStringLiteral("<!--/name-->")))
                     .trimmed()));
             if (p.name.isEmpty())
                 p.name = QStringLiteral("Anonymous");
@@ -282,7 +340,8 @@ void DiscusProcessPostsOnPage(ConversionRun &run, const QString &pagePath, const
             if (p.posterId >= run.MemberPostCounts.size())
                 run.MemberPostCounts.resize(qsizetype(p.posterId) + 101);
 
-            p.time = postTime(post);
+            p.time = postTime(post, comments);
+            p.text = comments.between(QStringLiteral("<!--Text-->"), QStringLiteral("<!--/Text-->"));
             if (pagePosts.isEmpty()) {
                 run.FirstPostTime = p.time;
                 firstTime = p.time;
@@ -313,7 +372,7 @@ void DiscusProcessPostsOnPage(ConversionRun &run, const QString &pagePath, const
         for (int i = 0; i < total; ++i) {
             PostConversion &c = conversions[size_t(i)];
             c.page = &pagePosts.at(newestFirst ? total - 1 - i : i);
-            c.text = GetTextBetween(c.page->post, QStringLiteral("<!--Text-->"), QStringLiteral("<!--/Text-->"));
+            c.text = c.page->text;
             c.postId = NextId(run.PostIdCounter, MaxRowId, "post ids");
             run.CurrentPosterId = c.page->posterId;
             run.CurrentPostHasAttachment = false;

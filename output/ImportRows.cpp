@@ -33,13 +33,13 @@ void appendInt(QString &line, qint64 value)
 void appendText(QString &line, const QString &value)
 {
     line.append(QLatin1Char('"'));
-    line.append(EncodeSpecialCharacters(value));
+    AppendEncodedSpecialCharacters(line, value);
     line.append(QLatin1Char('"'));
 }
 
 void appendRaw(QString &line, const QString &value)
 {
-    line.append(EncodeSpecialCharacters(value));
+    AppendEncodedSpecialCharacters(line, value);
 }
 
 } // namespace

@@ -6,6 +6,9 @@
 #include <QStringView>
 
 #include <algorithm>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 #include <vector>
 
 namespace {
@@ -226,34 +229,50 @@ QString RemoveTagInformation(const QString &text)
     return TagRemover(text).run();
 }
 
-QString EncodeSpecialCharacters(const QString &text)
+namespace {
+
+inline bool encodedCharacter(char16_t c)
 {
-    // One sweep does what the ordered replacements do: no token holds a replaced character.
-    const auto special = [](char16_t c) {
-        switch (c) {
-        case u',': case 0x201E: case u'"': case 0x201D: case 0x201C: case u'\'': case u'\r': case u'\n': case u'`':
-            return true;
-        default:
-            return false;
-        }
-    };
-    const QChar *d = text.constData();
-    const qsizetype n = text.size();
-    qsizetype i = 0;
-    while (i < n && !special(d[i].unicode()))
+    switch (c) {
+    case u',': case 0x201E: case u'"': case 0x201D: case 0x201C: case u'\'': case u'\r': case u'\n': case u'`':
+        return true;
+    default:
+        return false;
+    }
+}
+
+// The index of the first character from i on that the encoding replaces, n when none.
+qsizetype nextEncoded(const char16_t *d, qsizetype i, qsizetype n)
+{
+#if defined(__SSE2__)
+    const __m128i comma = _mm_set1_epi16(','), quote = _mm_set1_epi16('"'), apostrophe = _mm_set1_epi16('\''),
+                  cr = _mm_set1_epi16('\r'), lf = _mm_set1_epi16('\n'), grave = _mm_set1_epi16('`'),
+                  low9 = _mm_set1_epi16(short(0x201E)), right = _mm_set1_epi16(short(0x201D)),
+                  left = _mm_set1_epi16(short(0x201C));
+    for (; i + 8 <= n; i += 8) {
+        const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i *>(d + i));
+        const __m128i ascii = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi16(x, comma), _mm_cmpeq_epi16(x, quote)),
+                                           _mm_or_si128(_mm_cmpeq_epi16(x, apostrophe), _mm_cmpeq_epi16(x, grave)));
+        const __m128i quotes = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi16(x, low9), _mm_cmpeq_epi16(x, right)),
+                                            _mm_or_si128(_mm_cmpeq_epi16(x, left), _mm_or_si128(_mm_cmpeq_epi16(x, cr),
+                                                                                                _mm_cmpeq_epi16(x, lf))));
+        if (const int bits = _mm_movemask_epi8(_mm_or_si128(ascii, quotes)))
+            return i + (__builtin_ctz(unsigned(bits)) >> 1);
+    }
+#endif
+    while (i < n && !encodedCharacter(d[i]))
         ++i;
-    if (i == n)
-        return text;
-    QString out;
-    out.reserve(n + n / 8 + 16);
+    return i;
+}
+
+// Appends text encoded; i is the index of its first character to replace.
+void appendEncoded(QString &out, const char16_t *d, qsizetype n, qsizetype i)
+{
     qsizetype from = 0;
-    for (; i < n; ++i) {
-        const char16_t c = d[i].unicode();
-        if (!special(c))
-            continue;
-        out.append(d + from, i - from);
+    while (i < n) {
+        out.append(reinterpret_cast<const QChar *>(d + from), i - from);
         from = i + 1;
-        switch (c) {
+        switch (d[i]) {
         case u',': out += QLatin1String("([)"); break;
         case 0x201E: out += QLatin1String("(\\)"); break;
         case u'"': out += QLatin1String("(})"); break;
@@ -271,9 +290,31 @@ QString EncodeSpecialCharacters(const QString &text)
             }
             break;
         }
+        i = nextEncoded(d, i + 1, n);
     }
-    out.append(d + from, n - from);
+    out.append(reinterpret_cast<const QChar *>(d + from), n - from);
+}
+
+} // namespace
+
+QString EncodeSpecialCharacters(const QString &text)
+{
+    // One sweep does what the ordered replacements do: no token holds a replaced character.
+    const char16_t *d = reinterpret_cast<const char16_t *>(text.utf16());
+    const qsizetype n = text.size();
+    const qsizetype first = nextEncoded(d, 0, n);
+    if (first == n)
+        return text;
+    QString out;
+    out.reserve(n + n / 8 + 16);
+    appendEncoded(out, d, n, first);
     return out;
+}
+
+void AppendEncodedSpecialCharacters(QString &out, QStringView text)
+{
+    const char16_t *d = text.utf16();
+    appendEncoded(out, d, text.size(), nextEncoded(d, 0, text.size()));
 }
 
 QString StripSpecialCharacters(const QString &text)
@@ -416,61 +457,85 @@ qsizetype IndexOfText(QStringView text, QStringView needle, qsizetype from)
     }
     const char16_t *d = text.utf16();
     const qsizetype last = n - m;
+    const auto matchesAt = [&](qsizetype i) {
+        for (qsizetype k = 0; k < m; ++k)
+            if (!foldsTo(d[i + k], folded[k], reached[k]))
+                return false;
+        return true;
+    };
 
-    // A needle character that only itself matches (not a letter, nothing folds to it) is
-    // searched for with Qt's fast scan, the rarer in HTML the better ("!" of "<!--" rather
-    // than "<"); every copy of the needle holds it, so each place it is found, in text
-    // order, is checked as a whole.
-    qsizetype anchor = -1;
-    int anchorRank = -1;
+    // Two needle characters that a page character can be tested against without folding
+    // filter the places: a character that only itself matches (c == value), or a letter
+    // that only its two ASCII cases match ((c | 0x20) == value). The rarer in HTML the
+    // better: "!" of "<!--" and ":" of "Post: " rather than "<" or a space.
+    const auto rank = [](char16_t c) {
+        if (c >= u'a' && c <= u'z')
+            return 1;
+        switch (c) {
+        case u'!': return 4;
+        case u' ': return 0;
+        case u'<': case u'>': case u'=': case u'"': case u'/': return 2;
+        default: return 3;
+        }
+    };
+    qsizetype p1 = -1, p2 = -1;
     for (qsizetype k = 0; k < m; ++k) {
-        const char16_t c = folded[k];
-        if ((c >= u'a' && c <= u'z') || reached[k])
+        if (reached[k])
             continue;
-        const int rank = c == u'!' ? 2 : (c == u'<' || c == u'>' || c == u' ' || c == u'=' || c == u'"' || c == u'/') ? 0 : 1;
-        if (rank > anchorRank) {
-            anchor = k;
-            anchorRank = rank;
+        if (p1 < 0 || rank(folded[k]) > rank(folded[p1])) {
+            p2 = p1;
+            p1 = k;
+        } else if (p2 < 0 || rank(folded[k]) >= rank(folded[p2])) {
+            p2 = k;
         }
     }
-    if (anchor > 0) {
-        const QStringView scanned(d, last + anchor + 1);
-        for (qsizetype j = from + anchor;; ++j) {
-            j = scanned.indexOf(QChar(folded[anchor]), j);
-            if (j < 0)
-                return -1;
-            const qsizetype i = j - anchor;
-            qsizetype k = 0;
-            while (k < m && (k == anchor || foldsTo(d[i + k], folded[k], reached[k])))
-                ++k;
-            if (k == m)
+    if (p1 < 0) { // only characters that letters outside ASCII fold to ("k", "s")
+        for (qsizetype i = from; i <= last; ++i)
+            if (matchesAt(i))
                 return i;
-        }
+        return -1;
     }
-
-    const char16_t first = folded[0];
-    const bool firstIsLetter = first >= u'a' && first <= u'z';
+    if (p2 < 0)
+        p2 = p1;
+    const auto isLetter = [](char16_t c) { return c >= u'a' && c <= u'z'; };
+    const char16_t value1 = folded[p1], mask1 = isLetter(value1) ? 0x20 : 0;
+    const char16_t value2 = folded[p2], mask2 = isLetter(value2) ? 0x20 : 0;
     qsizetype i = from;
-    while (i <= last) {
-        // The next place the first character can match.
-        if (!firstIsLetter && !reached[0]) {
-            i = QStringView(d, last + 1).indexOf(QChar(first), i);
-            if (i < 0)
-                return -1;
-        } else {
-            while (i <= last && !foldsTo(d[i], first, reached[0]))
-                ++i;
-            if (i > last)
-                return -1;
-        }
-        qsizetype k = 1;
-        while (k < m && foldsTo(d[i + k], folded[k], reached[k]))
-            ++k;
-        if (k == m)
-            return i;
-        ++i;
+#if defined(__SSE2__)
+    // Eight places at a time; the loads stay inside the text as i + 7 <= last.
+    const __m128i v1 = _mm_set1_epi16(short(value1)), or1 = _mm_set1_epi16(short(mask1));
+    const __m128i v2 = _mm_set1_epi16(short(value2)), or2 = _mm_set1_epi16(short(mask2));
+    for (; i + 7 <= last; i += 8) {
+        const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i *>(d + i + p1));
+        const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i *>(d + i + p2));
+        const __m128i hit = _mm_and_si128(_mm_cmpeq_epi16(_mm_or_si128(a, or1), v1),
+                                          _mm_cmpeq_epi16(_mm_or_si128(b, or2), v2));
+        // Two bits per 16-bit place; the even ones, in text order.
+        for (unsigned bits = unsigned(_mm_movemask_epi8(hit)) & 0x5555u; bits; bits &= bits - 1)
+            if (matchesAt(i + (__builtin_ctz(bits) >> 1)))
+                return i + (__builtin_ctz(bits) >> 1);
     }
+#endif
+    for (; i <= last; ++i)
+        if ((d[i + p1] | mask1) == value1 && (d[i + p2] | mask2) == value2 && matchesAt(i))
+            return i;
     return -1;
+}
+
+bool TextAt(QStringView text, qsizetype at, QStringView needle)
+{
+    const qsizetype m = needle.size();
+    if (at < 0 || at + m > text.size())
+        return false;
+    if (m > 64 || !isAscii(needle))
+        return IndexOfText(text.mid(at, m), needle) == 0;
+    const AsciiFoldTargets &targets = asciiFoldTargets();
+    for (qsizetype k = 0; k < m; ++k) {
+        const char16_t n = asciiFolded(needle[k].unicode());
+        if (!foldsTo(text[at + k].unicode(), n, targets.reached[n]))
+            return false;
+    }
+    return true;
 }
 
 bool ReplaceText(QString &text, QStringView needle, QStringView replacement)

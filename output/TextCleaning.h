@@ -10,6 +10,8 @@ QString RemoveTagInformation(const QString &text);
 // "," "([)", U+201E "(\)", '"' "(})", U+201D "(])", U+201C "(|)", "'" "({)",
 // CR LF and LF "(:)", "`" "(<)".
 QString EncodeSpecialCharacters(const QString &text);
+// The same appended to out.
+void AppendEncodedSpecialCharacters(QString &out, QStringView text);
 // The character references of "<" and ">" ("&lt;", "&gt;", "&#60;", "&#62;"), which the
 // special-character table keeps so that the tag removal does not take them for tags,
 // turned into the characters.
@@ -37,6 +39,8 @@ QString GetTextBetween(const QString &text, const QString &startMarker, const QS
 // ASCII; any other needle goes to Qt.
 qsizetype IndexOfText(QStringView text, QStringView needle, qsizetype from = 0);
 inline bool ContainsText(QStringView text, QStringView needle) { return IndexOfText(text, needle) >= 0; }
+// Whether needle stands at index at of text, as IndexOfText would find it there.
+bool TextAt(QStringView text, qsizetype at, QStringView needle);
 // The ASCII character c matches when letter case is ignored (A-Z as a-z, and the few
 // characters outside ASCII that fold to an ASCII one, as the searches fold them); 0 for
 // any other character.

@@ -51,6 +51,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     int start = int(size % 7), end = 0;
     GetTextBetween(text, QStringLiteral("<!--Text-->"), QStringLiteral("<!--/Text-->"), start, end);
     phpBBStoredText(EncodeSpecialCharacters(untagged));
+    // The search finds what Qt's case-blind search finds: markers, and a piece of the text.
+    for (const QString &needle : {QStringLiteral("<!--Post: "), QStringLiteral("-->"), QStringLiteral("sk"), text.mid(int(size % 5), 6)})
+        qbfuzz::require(IndexOfText(text, needle, qsizetype(size % 3)) == text.indexOf(needle, qsizetype(size % 3), Qt::CaseInsensitive),
+                        "the search differs from Qt's");
 
     const QString &value = text;
     QB_FUZZ_ROW(clsTblForums, QB_FORUMS_COLUMNS)

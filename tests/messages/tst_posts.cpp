@@ -45,6 +45,8 @@ private slots:
     void nonNumericTimeStopsRun();
     void postMarkers_data();
     void postMarkers();
+    void postNumbers_data();
+    void postNumbers();
     void manyPostsOnOnePage();
 };
 
@@ -298,6 +300,34 @@ void TestPosts::postMarkers()
         thrown = err.number() == QbErrNo::InvalidArgument;
     }
     QVERIFY(thrown);
+}
+
+// The number is the leading digits of the post's block once every copy of its marker is
+// taken out and the block is trimmed: blanks before it, copies of the marker within it.
+void TestPosts::postNumbers_data()
+{
+    QTest::addColumn<QString>("head"); // what stands between "<!--Post: " and "-->"
+    QTest::addColumn<QString>("number");
+    QTest::newRow("usual") << "12" << "12";
+    QTest::newRow("blanks before") << " \t 34 " << "34";
+    QTest::newRow("up to a blank") << "5 6" << "5";
+    QTest::newRow("copy of the marker") << "7<!--POST: 8" << "78";
+    QTest::newRow("digits around a copy") << " 1<!--post: 2" << "12";
+    QTest::newRow("not a digit") << "x9" << "";
+    // Taking out the inner copy joins a new one, which stays.
+    QTest::newRow("joined copy") << "<!--Po<!--Post: st: 3" << "";
+}
+
+void TestPosts::postNumbers()
+{
+    QFETCH(QString, head);
+    QFETCH(QString, number);
+    Fixture f;
+    enterPage(f);
+    readPosts(f, QStringLiteral("<!--Post: ") + head + QStringLiteral("--><!--name-->Admin<!--/name--><!--Time: 5-->"
+                                                                     "<!--Text-->x<!--/Text--><!--/Post: ")
+                     + head + QStringLiteral("-->"));
+    QCOMPARE(f.posts().value(0).value(QStringLiteral("poster_ip")), QStringLiteral("12^345^") + number);
 }
 
 void TestPosts::manyPostsOnOnePage()

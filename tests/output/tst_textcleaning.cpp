@@ -113,6 +113,9 @@ void TestTextCleaning::encodeSpecialCharacters_data()
     QTest::newRow("every token") << QString::fromUtf8(", „ \" ” “ ' `") << "([) (\\) (}) (]) (|) ({) (<)";
     QTest::newRow("line breaks") << "a\r\nb\nc\rd" << "a(:)b(:)c\rd";
     QTest::newRow("CR before CR LF") << "a\r\r\nb" << "a\r(:)b";
+    // Long enough to be scanned eight characters at a time, every token at every place.
+    QTest::newRow("long text") << QString::fromUtf8("xxxxxxx,„\"”“'`\r\n\r").repeated(9)
+                               << QString::fromUtf8("xxxxxxx([)(\\)(})(])(|)({)(<)(:)\r").repeated(9);
     QTest::newRow("nothing to do") << "plain" << "plain";
     QTest::newRow("empty") << "" << "";
 }
@@ -223,6 +226,12 @@ void TestTextCleaning::caseInsensitiveSearchAsQtDoes_data()
     // The search starts from a character inside the needle ("!", "]"): near misses, and
     // copies of that character too close to the start or the end of the text.
     QTest::newRow("comment markers") << QStringLiteral("!<!-- <!--nAME <!-K <!--Name--><!--name-->!") << QStringLiteral("<!--name-->");
+    // Texts long enough to be searched eight places at a time: near misses at every
+    // place of a block, letters outside ASCII that fold to the needle's, the copy last.
+    QTest::newRow("long text, block search") << (QStringLiteral("<!--Post:x<!--post;<!--Pos\u212A: ").repeated(7) + QStringLiteral("<!--POST: 9"))
+                                             << QStringLiteral("<!--Post: ");
+    QTest::newRow("long text, folded letters") << (QStringLiteral("\u017Fhow.cgX ").repeated(9) + QStringLiteral("\u017FHOW.CGI"))
+                                               << QStringLiteral("show.cgi");
     QTest::newRow("inner character near the ends") << QStringLiteral("]0000]x color=FF0000] color=ff0000]]") << QStringLiteral("color=ff0000]");
 }
 
