@@ -22,10 +22,10 @@ const QString FaceOpen = QStringLiteral("<font face=");
 const QString ColorOpen = QStringLiteral("<font color=");
 
 // Every position of marker in text, in text order (letter case ignored).
-QVector<int> positionsOf(const QString &text, const QString &marker)
+QVector<int> positionsOf(const QString &text, const QString &marker, qsizetype from)
 {
     QVector<int> found;
-    for (qsizetype i = IndexOfText(text, marker, 0); i >= 0; i = IndexOfText(text, marker, i + 1))
+    for (qsizetype i = IndexOfText(text, marker, from); i >= 0; i = IndexOfText(text, marker, i + 1))
         found.append(int(i));
     return found;
 }
@@ -75,11 +75,11 @@ QString cleanFontTag(QString tag)
     return tag;
 }
 
-// Every "<font " through its closing ">" passes cleanFontTag; a "<font " without a ">"
-// after it is left alone.
-QString cleanFontTags(const QString &text)
+// Every "<font " from index from on through its closing ">" passes cleanFontTag; a
+// "<font " without a ">" after it is left alone.
+QString cleanFontTags(const QString &text, qsizetype from)
 {
-    qsizetype open = IndexOfText(text, FontOpen, 0);
+    qsizetype open = IndexOfText(text, FontOpen, from);
     if (open < 0)
         return text;
     QString out;
@@ -406,11 +406,11 @@ private:
 };
 } // namespace
 
-bool PairFontTags(const QString &text, QVector<FontTagPair> &pairs)
+bool PairFontTags(const QString &text, QVector<FontTagPair> &pairs, qsizetype from)
 {
     pairs.clear();
-    const QVector<int> opens = positionsOf(text, FontOpen);
-    const QVector<int> closes = positionsOf(text, FontClose);
+    const QVector<int> opens = positionsOf(text, FontOpen, from);
+    const QVector<int> closes = positionsOf(text, FontClose, from);
     if (opens.isEmpty() || closes.isEmpty())
         return false;
     pairs.resize(opens.size());
@@ -434,10 +434,9 @@ bool PairFontTags(const QString &text, QVector<FontTagPair> &pairs)
 
 namespace {
 
-QString closeTagBracket(const QString &text, const QString &opener)
+QString closeTagBracket(const QString &text, const QString &opener, qsizetype from = 0)
 {
     QString out = text;
-    qsizetype from = 0;
     for (;;) {
         const qsizetype at = IndexOfText(out, opener, from);
         if (at < 0)
@@ -565,36 +564,41 @@ QString FormattedPostText(const QString &text, bool convertAllFormatting)
 {
     QString out = convertAllFormatting ? FormattingConverter(text).run() : text;
 
-    // 1. Closing font tags become the BBCode closing tag of their opening tag's kind,
-    // in place: "[/size]", "[/font]" and "[/colo]" have the length of "</font>", so
-    // the stored positions stay valid ("[/colo]" is widened at the end). An opening
-    // tag that nothing closes has no closing tag to rewrite: it is skipped, and the
-    // unbalanced post is converted like any other.
-    QVector<FontTagPair> pairs;
-    if (PairFontTags(out, pairs)) {
-        for (const FontTagPair &pair : std::as_const(pairs)) {
-            if (pair.close < 0)
-                continue;
-            const QStringView tag = QStringView(out).mid(pair.open);
-            QString closing;
-            if (tag.startsWith(SizeOpen, Qt::CaseInsensitive))
-                closing = QStringLiteral("[/size]");
-            else if (tag.startsWith(FaceOpen, Qt::CaseInsensitive))
-                closing = QStringLiteral("[/font]");
-            else if (tag.startsWith(ColorOpen, Qt::CaseInsensitive))
-                closing = QStringLiteral("[/colo]");
-            if (!closing.isEmpty())
-                out.replace(pair.close, FontClose.size(), closing);
+    // Nothing before the first "<font " changes in steps 1 to 4, so their searches start
+    // there; a text without font tags skips them.
+    const qsizetype firstFont = IndexOfText(out, FontOpen);
+    if (firstFont >= 0) {
+        // 1. Closing font tags become the BBCode closing tag of their opening tag's kind,
+        // in place: "[/size]", "[/font]" and "[/colo]" have the length of "</font>", so
+        // the stored positions stay valid ("[/colo]" is widened at the end). An opening
+        // tag that nothing closes has no closing tag to rewrite: it is skipped, and the
+        // unbalanced post is converted like any other.
+        QVector<FontTagPair> pairs;
+        if (PairFontTags(out, pairs, firstFont)) {
+            for (const FontTagPair &pair : std::as_const(pairs)) {
+                if (pair.close < 0)
+                    continue;
+                const QStringView tag = QStringView(out).mid(pair.open);
+                QString closing;
+                if (tag.startsWith(SizeOpen, Qt::CaseInsensitive))
+                    closing = QStringLiteral("[/size]");
+                else if (tag.startsWith(FaceOpen, Qt::CaseInsensitive))
+                    closing = QStringLiteral("[/font]");
+                else if (tag.startsWith(ColorOpen, Qt::CaseInsensitive))
+                    closing = QStringLiteral("[/colo]");
+                if (!closing.isEmpty())
+                    out.replace(pair.close, FontClose.size(), closing);
+            }
         }
+
+        // 2-3. Quotes, relative sizes and size values inside the font tags.
+        out = cleanFontTags(out, firstFont);
+
+        // 4. The opening tags' ">" becomes "]".
+        out = closeTagBracket(out, SizeOpen, firstFont);
+        out = closeTagBracket(out, FaceOpen, firstFont);
+        out = closeTagBracket(out, ColorOpen, firstFont);
     }
-
-    // 2-3. Quotes, relative sizes and size values inside the font tags.
-    out = cleanFontTags(out);
-
-    // 4. The opening tags' ">" becomes "]".
-    out = closeTagBracket(out, SizeOpen);
-    out = closeTagBracket(out, FaceOpen);
-    out = closeTagBracket(out, ColorOpen);
 
     // 5. The literal replacements (see ReplaceFormattingLiterals).
     ReplaceFormattingLiterals(out);

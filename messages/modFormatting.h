@@ -15,7 +15,8 @@ struct FontTagPair {
 // Pairs every "</font>" with the last still unpaired "<font " before it (so nested tags
 // pair innermost first). pairs gets one entry per "<font ", in text order; an opening tag
 // that nothing closes keeps close -1. False when the text lacks opening or closing tags.
-bool PairFontTags(const QString &text, QVector<FontTagPair> &pairs);
+// Tags are looked for from index from on.
+bool PairFontTags(const QString &text, QVector<FontTagPair> &pairs, qsizetype from = 0);
 
 // The text in which, for every occurrence of opener (any letter case), the first ">"
 // after it has become "]".

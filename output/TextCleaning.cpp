@@ -401,24 +401,43 @@ QString ResolveAngleReferences(const QString &text)
 
 namespace {
 
-// The ASCII characters that some other character folds to (the Kelvin sign to "k", the
-// long s to "s"): only for these can a page character outside ASCII match.
-struct AsciiFoldTargets {
+// What the searches need to know of each ASCII character, built once: its folded form,
+// whether a character outside ASCII folds to it too (the Kelvin sign to "k", the long s
+// to "s"), and how well it filters places as a needle character that a page character is
+// compared with unfolded (0: not at all, as it is reached from outside ASCII; the higher,
+// the rarer in HTML: "!" of "<!--" and ":" of "Post: " rather than "<" or a space).
+struct AsciiTable {
+    char16_t folded[128];
     bool reached[128] = {};
-    AsciiFoldTargets()
+    quint8 rank[128];
+    AsciiTable()
     {
         for (char32_t c = 0x80; c <= 0x10FFFF; ++c) {
             const char32_t f = QChar::toCaseFolded(c);
             if (f < 0x80)
                 reached[f] = true;
         }
+        for (char16_t c = 0; c < 128; ++c) {
+            folded[c] = c >= u'A' && c <= u'Z' ? char16_t(c + 32) : c;
+            const char16_t f = folded[c];
+            if (reached[f])
+                rank[c] = 0;
+            else if (f >= u'a' && f <= u'z')
+                rank[c] = 2;
+            else if (f == u' ')
+                rank[c] = 1;
+            else if (f == u'<' || f == u'>' || f == u'=' || f == u'"' || f == u'/')
+                rank[c] = 3;
+            else
+                rank[c] = f == u'!' ? 5 : 4;
+        }
     }
 };
 
-const AsciiFoldTargets &asciiFoldTargets()
+const AsciiTable &asciiTable()
 {
-    static const AsciiFoldTargets targets;
-    return targets;
+    static const AsciiTable table;
+    return table;
 }
 
 inline char16_t asciiFolded(char16_t c) { return c >= u'A' && c <= u'Z' ? char16_t(c + 32) : c; }
@@ -431,29 +450,39 @@ inline bool foldsTo(char16_t h, char16_t n, bool reached)
     return reached && QChar::toCaseFolded(char32_t(h)) == n;
 }
 
-bool isAscii(QStringView s)
-{
-    for (const QChar c : s)
-        if (c.unicode() >= 0x80)
-            return false;
-    return true;
-}
-
 } // namespace
 
 qsizetype IndexOfText(QStringView text, QStringView needle, qsizetype from)
 {
     const qsizetype n = text.size(), m = needle.size();
-    if (from < 0 || m == 0 || m > 64 || !isAscii(needle))
+    if (from < 0 || m == 0 || m > 64)
         return text.indexOf(needle, from, Qt::CaseInsensitive);
     if (from + m > n)
         return -1;
-    const AsciiFoldTargets &targets = asciiFoldTargets();
+    // The needle folded, and its two best filter characters (see AsciiTable): a page
+    // character is tested against them without folding, c == value for a character that
+    // only itself matches, (c | 0x20) == value for a letter only its two cases match.
+    const AsciiTable &table = asciiTable();
     char16_t folded[64];
     bool reached[64];
+    qsizetype p1 = -1, p2 = -1;
+    int rank1 = 0, rank2 = 0;
     for (qsizetype k = 0; k < m; ++k) {
-        folded[k] = asciiFolded(needle[k].unicode());
-        reached[k] = targets.reached[folded[k]];
+        const char16_t c = needle[k].unicode();
+        if (c >= 0x80)
+            return text.indexOf(needle, from, Qt::CaseInsensitive);
+        folded[k] = table.folded[c];
+        reached[k] = table.reached[folded[k]];
+        const int rank = table.rank[c];
+        if (rank > rank1) {
+            p2 = p1;
+            rank2 = rank1;
+            p1 = k;
+            rank1 = rank;
+        } else if (rank > 0 && rank >= rank2) {
+            p2 = k;
+            rank2 = rank;
+        }
     }
     const char16_t *d = text.utf16();
     const qsizetype last = n - m;
@@ -464,31 +493,6 @@ qsizetype IndexOfText(QStringView text, QStringView needle, qsizetype from)
         return true;
     };
 
-    // Two needle characters that a page character can be tested against without folding
-    // filter the places: a character that only itself matches (c == value), or a letter
-    // that only its two ASCII cases match ((c | 0x20) == value). The rarer in HTML the
-    // better: "!" of "<!--" and ":" of "Post: " rather than "<" or a space.
-    const auto rank = [](char16_t c) {
-        if (c >= u'a' && c <= u'z')
-            return 1;
-        switch (c) {
-        case u'!': return 4;
-        case u' ': return 0;
-        case u'<': case u'>': case u'=': case u'"': case u'/': return 2;
-        default: return 3;
-        }
-    };
-    qsizetype p1 = -1, p2 = -1;
-    for (qsizetype k = 0; k < m; ++k) {
-        if (reached[k])
-            continue;
-        if (p1 < 0 || rank(folded[k]) > rank(folded[p1])) {
-            p2 = p1;
-            p1 = k;
-        } else if (p2 < 0 || rank(folded[k]) >= rank(folded[p2])) {
-            p2 = k;
-        }
-    }
     if (p1 < 0) { // only characters that letters outside ASCII fold to ("k", "s")
         for (qsizetype i = from; i <= last; ++i)
             if (matchesAt(i))
@@ -527,12 +531,13 @@ bool TextAt(QStringView text, qsizetype at, QStringView needle)
     const qsizetype m = needle.size();
     if (at < 0 || at + m > text.size())
         return false;
-    if (m > 64 || !isAscii(needle))
-        return IndexOfText(text.mid(at, m), needle) == 0;
-    const AsciiFoldTargets &targets = asciiFoldTargets();
+    const AsciiTable &table = asciiTable();
     for (qsizetype k = 0; k < m; ++k) {
-        const char16_t n = asciiFolded(needle[k].unicode());
-        if (!foldsTo(text[at + k].unicode(), n, targets.reached[n]))
+        const char16_t c = needle[k].unicode();
+        if (c >= 0x80)
+            return IndexOfText(text.mid(at, m), needle) == 0;
+        const char16_t f = table.folded[c];
+        if (!foldsTo(text[at + k].unicode(), f, table.reached[f]))
             return false;
     }
     return true;
