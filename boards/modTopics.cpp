@@ -15,7 +15,10 @@
 #include "run/IdLimits.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -34,17 +37,22 @@ constexpr int MaxWalkDepth = 200;
 
 enum FoundFlag { FoundPost = 1, FoundTopic = 2, FoundAnnouncement = 4 };
 
-// A page file that can be read (a folder of that name does not count).
-bool pageExists(ConversionRun &run, const QString &path)
+// A page file that can be read (a folder of that name does not count): one look at the
+// file, as a file found by that name is always found by a directory search too.
+bool pageExists(const QString &path)
 {
-    return run.gen().FileExists(path) && QFileInfo(path).isFile();
+    return QFileInfo(path).isFile();
 }
 
-// The key of a page file on the walk path: the same file gives the same key.
+// The key of a page file on the walk path: the same file gives the same key however its
+// path is written (links, "..", other spellings): its device and file number, or the
+// cleaned path when the file cannot be looked at.
 QString walkKey(const QString &path)
 {
-    const QString canonical = QFileInfo(path).canonicalFilePath();
-    return canonical.isEmpty() ? QDir::cleanPath(path) : canonical;
+    struct stat info;
+    if (::stat(QFile::encodeName(path).constData(), &info) == 0)
+        return QString::number(quint64(info.st_dev)) + QLatin1Char(':') + QString::number(quint64(info.st_ino));
+    return QDir::cleanPath(path);
 }
 
 // Name and number of a "<!--Topic: " or "<!--Me: " marker: "digits/name".
@@ -119,12 +127,12 @@ void DiscusProcessBoardTopics(ConversionRun &run, const QString &page, const QSt
         lv().securePagePath = securePath;
         lv().pageNumber = pageNumber;
 
-        if (!pageExists(run, pagePath)) {
+        if (!pageExists(pagePath)) {
             if (!run.settings.CreateHiddenTopics) {
                 run.tally.skipped(QStringLiteral("not in the messages folder (hidden topics are switched off)"), pagePath);
                 return;
             }
-            if (!pageExists(run, securePath)) {
+            if (!pageExists(securePath)) {
                 run.DisplayInfo(QStringLiteral("File Does Not Exist - ") + pagePath + QStringLiteral(" nor does ") + CrLf
                                     + QStringLiteral("    ") + securePath + CrLf,
                                 true, true, true);

@@ -321,6 +321,10 @@ QString StripSpecialCharacters(const QString &text)
 {
     // In this order; each deletion is one left-to-right pass over the result of the one before.
     static const char *const sequences[] = {"([)", "(\\)", "(})", "(])", "(|)", "({)", "\r\n", "\n", "(<)", "?", "^", " .", "..."};
+    // Each sequence holds one of these; most names hold none.
+    const auto deleted = [](QChar c) { return c == u'(' || c == u'\n' || c == u'?' || c == u'^' || c == u'.'; };
+    if (std::none_of(text.begin(), text.end(), deleted))
+        return text;
     QString out = text;
     for (const char *s : sequences)
         out.remove(QLatin1String(s));

@@ -112,13 +112,13 @@ QString nativePath(const QString &path)
 // The whole file; errors carry the classic numbers.
 QByteArray readWholeFile(const QString &path)
 {
-    const QFileInfo info(path);
-    if (!info.exists())
-        throw QbError(QbErrNo::FileNotFound, QStringLiteral("File not found"));
-    if (info.isDir())
-        throw QbError(QbErrNo::PathFileAccess, QStringLiteral("Path/File access error - the path is a folder"));
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
+        const QFileInfo info(path);
+        if (!info.exists())
+            throw QbError(QbErrNo::FileNotFound, QStringLiteral("File not found"));
+        if (info.isDir())
+            throw QbError(QbErrNo::PathFileAccess, QStringLiteral("Path/File access error - the path is a folder"));
         if (file.error() == QFileDevice::PermissionsError)
             throw QbError(QbErrNo::PermissionDenied, QStringLiteral("Permission denied"));
         throw QbError(QbErrNo::PathFileAccess, QStringLiteral("Path/File access error - ") + file.errorString());
@@ -127,6 +127,20 @@ QByteArray readWholeFile(const QString &path)
     if (file.error() != QFileDevice::NoError)
         throw QbError(QbErrNo::FileIO, QStringLiteral("Device I/O error - ") + file.errorString());
     return bytes;
+}
+
+// Takes every NUL character out, in one pass from the first one (most texts hold none).
+void removeNulCharacters(QString &text)
+{
+    const qsizetype first = text.indexOf(QChar(0));
+    if (first < 0)
+        return;
+    char16_t *d = reinterpret_cast<char16_t *>(text.data());
+    qsizetype kept = first;
+    for (qsizetype i = first + 1; i < text.size(); ++i)
+        if (d[i] != 0)
+            d[kept++] = d[i];
+    text.truncate(kept);
 }
 
 // run is the run whose special-sequence scan the text passes (none: no scan).
@@ -142,7 +156,7 @@ bool readFile(RunHost &host, ConversionRun *run, const QString &label, const QSt
             decoded.remove(0, 1);
         if (scanSpecial && run)
             DiscusFindSpecialCharacterSequences(*run, decoded);
-        decoded.remove(QChar(0));
+        removeNulCharacters(decoded);
         text = decoded;
         host.CvDoEvents();
     });

@@ -191,6 +191,12 @@ void TestTextFiles::missingFileIsReported()
     QCOMPARE(host->messages,
              QStringList{"53 - GetFileDataCharset() - " + QDir::toNativeSeparators(path("nope.html")) + "\r\n\r\nFile not found"});
     QVERIFY(host->StopConversion);
+
+    // A folder of that name is not read as a page.
+    QVERIFY(QDir(path("")).mkpath("folder.html"));
+    QVERIFY(!GetFileDataCharset(*run, path("folder.html"), text, "utf-8"));
+    QCOMPARE(host->messages.value(1), "75 - GetFileDataCharset() - " + QDir::toNativeSeparators(path("folder.html"))
+                                          + "\r\n\r\nPath/File access error - the path is a folder");
 }
 
 void TestTextFiles::unknownCharsetIsReported()
