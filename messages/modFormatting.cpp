@@ -530,12 +530,8 @@ void ReplaceFormattingLiterals(QString &text)
 #if defined(__SSE2__)
     // Eight places at a time pick out "<", "[", "c" and "C", when no other character
     // folds to one of them.
-    static const bool firstsOnlyAscii = [] {
-        for (char32_t c = 0x80; c <= 0xFFFF; ++c)
-            if (const char16_t f = FoldedAscii(char16_t(c)); f == u'<' || f == u'c' || f == u'[')
-                return false;
-        return true;
-    }();
+    static const bool firstsOnlyAscii =
+        !FoldedFromOutsideAscii(u'<') && !FoldedFromOutsideAscii(u'c') && !FoldedFromOutsideAscii(u'[');
     if (firstsOnlyAscii) {
         const __m128i lt = _mm_set1_epi16('<'), bracket = _mm_set1_epi16('['), c = _mm_set1_epi16('c'),
                       lower = _mm_set1_epi16(0x20);

@@ -570,6 +570,11 @@ bool ReplaceText(QString &text, QStringView needle, QStringView replacement)
     return true;
 }
 
+bool FoldedFromOutsideAscii(char16_t c)
+{
+    return c < 0x80 && asciiTable().reached[c];
+}
+
 char16_t FoldedAscii(char16_t c)
 {
     if (c < 0x80)

@@ -45,6 +45,9 @@ bool TextAt(QStringView text, qsizetype at, QStringView needle);
 // characters outside ASCII that fold to an ASCII one, as the searches fold them); 0 for
 // any other character.
 char16_t FoldedAscii(char16_t c);
+// Whether some character outside ASCII folds to the ASCII character c (the Kelvin sign to
+// "k", the long s to "s"), so that a page character other than c's two cases can match it.
+bool FoldedFromOutsideAscii(char16_t c);
 // Every copy of needle, left to right and not overlapping, replaced (removed); true when
 // there was one.
 bool ReplaceText(QString &text, QStringView needle, QStringView replacement);
